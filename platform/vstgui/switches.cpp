@@ -32,8 +32,10 @@ template <typename Switch>
 void switchTo(Switch& s, int32 pos) {
     int32 n = s.getNumSubPixmaps();
     float v = n <= 1 ? s.getMin() : s.getMin() + (s.getMax() - s.getMin()) * float(pos) / float(n - 1);
+    float before = s.getValue();
     s.setValue(v);
-    if (s.isDirty()) {
+    // Also a change back to the last drawn value must reach the listener.
+    if (s.getValue() != before || s.isDirty()) {
         s.valueChanged();
         s.invalid();
     }
