@@ -55,6 +55,9 @@ private:
 // Length of ir[0..irLen) without its trailing samples below 1e-6 in magnitude.
 size_t TrimmedLength(const float* ir, size_t irLen);
 
+// Number of partitions of length blockSize (> 0) that hold irLen samples.
+size_t PartitionCount(size_t irLen, size_t blockSize);
+
 // Smallest power of two >= n (1 for n = 0); 0 when it does not fit a size_t.
 size_t NextPowerOf2(size_t n);
 
