@@ -1,6 +1,7 @@
 #include "RealFFT.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -120,6 +121,8 @@ bool SplitRadixFFT::init(size_t size)
         return true;
     }
     const size_t m = size / 2;
+    if (m > static_cast<size_t>(PTRDIFF_MAX) / (4 * sizeof(double)))
+        return false;
     size_t twiddleCount = 0;
     try {
         for (size_t n = m, s = 1; n >= 4; n /= 4, s *= 4) {

@@ -221,6 +221,9 @@ TEST(RealFFT, InitSizes)
         EXPECT_FALSE(fft.init(bad)) << bad;
         EXPECT_EQ(fft.size(), 0u);
     }
+    // A power of two too large for memory is refused the same way.
+    EXPECT_FALSE(fft.init(size_t(1) << 62));
+    EXPECT_EQ(fft.size(), 0u);
     std::vector<float> untouched(8, 42.0f);
     fft.fft(sig.data(), untouched.data(), untouched.data() + 4);
     EXPECT_EQ(untouched, std::vector<float>(8, 42.0f));
