@@ -321,6 +321,59 @@ void SplitRadixFFT::complexForward(double*& re, double*& im)
     im = xi;
 }
 
+namespace {
+
+typedef float Float2 __attribute__((vector_size(8)));
+
+inline Double2 LoadFloat2(const float* p)
+{
+    Float2 v;
+    std::memcpy(&v, p, sizeof v);
+    return __builtin_convertvector(v, Double2);
+}
+
+inline void StoreFloat2(float* p, Double2 v)
+{
+    const Float2 f = __builtin_convertvector(v, Float2);
+    std::memcpy(p, &f, sizeof f);
+}
+
+inline Double2 Reverse(Double2 v) { return __builtin_shuffle(v, Index2{1, 0}); }
+
+// Bins k and M-k of the real spectrum from Z[k] and Z[M-k]:
+// X[k] = E + W^k O, X[M-k] = conj(E - W^k O), with E = (Z[k] + conj Z[M-k])/2
+// and O = -i (Z[k] - conj Z[M-k])/2. T is double or Double2 (two k at once).
+template <typename T>
+inline void SplitBins(T ar, T ai, T br, T bi, T c, T s, T& xr, T& xi, T& yr, T& yi)
+{
+    const T er = 0.5 * (ar + br), ei = 0.5 * (ai - bi);
+    const T orr = 0.5 * (ai + bi), oi = 0.5 * (br - ar);
+    const T wr = c * orr + s * oi;
+    const T wi = c * oi - s * orr;
+    xr = er + wr;
+    xi = ei + wi;
+    yr = er - wr;
+    yi = wi - ei;
+}
+
+// The inverse of SplitBins, doubled and conjugated: from X[k] and X[M-k],
+// conj(2 Z[k]) and conj(2 Z[M-k]).
+template <typename T>
+inline void MergeBins(T pr, T pi, T qr, T qi, T c, T s, T& zr, T& zi, T& yr, T& yi)
+{
+    qi = -qi; // q = conj X[M-k]
+    const T er = pr + qr, ei = pi + qi;
+    const T dr = pr - qr, di = pi - qi;
+    const T orr = c * dr - s * di;
+    const T oi = c * di + s * dr;
+    zr = er - oi;
+    zi = -(ei + orr);
+    yr = er + oi;
+    yi = ei - orr;
+}
+
+} // namespace
+
 void SplitRadixFFT::fft(const float* data, float* re, float* im)
 {
     const size_t size = _size;
@@ -340,8 +393,6 @@ void SplitRadixFFT::fft(const float* data, float* re, float* im)
     }
     complexForward(zr, zi);
 
-    // X[k] = E[k] + W^k O[k], X[M-k] = conj(E[k] - W^k O[k]) with
-    // E = (Z[k] + conj Z[M-k]) / 2, O = -i (Z[k] - conj Z[M-k]) / 2.
     re[0] = static_cast<float>(zr[0] + zi[0]);
     im[0] = 0.0f;
     re[m] = static_cast<float>(zr[0] - zi[0]);
@@ -349,16 +400,23 @@ void SplitRadixFFT::fft(const float* data, float* re, float* im)
     const double* c = _splitCos.data();
     const double* sn = _splitSin.data();
     const size_t half = m / 2;
-    for (size_t k = 1; k < half; ++k) {
-        const double ar = zr[k], ai = zi[k], br = zr[m - k], bi = zi[m - k];
-        const double er = 0.5 * (ar + br), ei = 0.5 * (ai - bi);
-        const double orr = 0.5 * (ai + bi), oi = 0.5 * (br - ar);
-        const double wr = c[k] * orr + sn[k] * oi;
-        const double wi = c[k] * oi - sn[k] * orr;
-        re[k] = static_cast<float>(er + wr);
-        im[k] = static_cast<float>(ei + wi);
-        re[m - k] = static_cast<float>(er - wr);
-        im[m - k] = static_cast<float>(wi - ei);
+    size_t k = 1;
+    for (; k + 2 <= half; k += 2) {
+        Double2 xr, xi, yr, yi;
+        SplitBins(Load2(zr + k), Load2(zi + k), Reverse(Load2(zr + m - k - 1)), Reverse(Load2(zi + m - k - 1)),
+                  Load2(c + k), Load2(sn + k), xr, xi, yr, yi);
+        StoreFloat2(re + k, xr);
+        StoreFloat2(im + k, xi);
+        StoreFloat2(re + m - k - 1, Reverse(yr));
+        StoreFloat2(im + m - k - 1, Reverse(yi));
+    }
+    for (; k < half; ++k) {
+        double xr, xi, yr, yi;
+        SplitBins(zr[k], zi[k], zr[m - k], zi[m - k], c[k], sn[k], xr, xi, yr, yi);
+        re[k] = static_cast<float>(xr);
+        im[k] = static_cast<float>(xi);
+        re[m - k] = static_cast<float>(yr);
+        im[m - k] = static_cast<float>(yi);
     }
     if (half > 0) {
         re[half] = static_cast<float>(zr[half]);
@@ -377,23 +435,29 @@ void SplitRadixFFT::ifft(float* data, const float* re, const float* im)
     const size_t m = size / 2;
     double* zr = _work.data();
     double* zi = zr + m;
-    // 2 Z[k] = E + i O with E = X[k] + conj X[M-k], O = conj(W^k)(X[k] - conj X[M-k]);
-    // stored conjugated, so that the forward transform does the inverse.
+    // Conjugated, so that the forward transform does the inverse.
     zr[0] = static_cast<double>(re[0]) + re[m];
     zi[0] = -(static_cast<double>(re[0]) - re[m]);
     const double* c = _splitCos.data();
     const double* sn = _splitSin.data();
     const size_t half = m / 2;
-    for (size_t k = 1; k < half; ++k) {
-        const double pr = re[k], pi = im[k], qr = re[m - k], qi = -static_cast<double>(im[m - k]);
-        const double er = pr + qr, ei = pi + qi;
-        const double dr = pr - qr, di = pi - qi;
-        const double orr = c[k] * dr - sn[k] * di;
-        const double oi = c[k] * di + sn[k] * dr;
-        zr[k] = er - oi;
-        zi[k] = -(ei + orr);
-        zr[m - k] = er + oi;
-        zi[m - k] = -(orr - ei);
+    size_t k = 1;
+    for (; k + 2 <= half; k += 2) {
+        Double2 xr, xi, yr, yi;
+        MergeBins(LoadFloat2(re + k), LoadFloat2(im + k), Reverse(LoadFloat2(re + m - k - 1)),
+                  Reverse(LoadFloat2(im + m - k - 1)), Load2(c + k), Load2(sn + k), xr, xi, yr, yi);
+        Store2(zr + k, xr);
+        Store2(zi + k, xi);
+        Store2(zr + m - k - 1, Reverse(yr));
+        Store2(zi + m - k - 1, Reverse(yi));
+    }
+    for (; k < half; ++k) {
+        double xr, xi, yr, yi;
+        MergeBins<double>(re[k], im[k], re[m - k], im[m - k], c[k], sn[k], xr, xi, yr, yi);
+        zr[k] = xr;
+        zi[k] = xi;
+        zr[m - k] = yr;
+        zi[m - k] = yi;
     }
     if (half > 0) {
         zr[half] = 2.0 * re[half];
