@@ -324,6 +324,7 @@ void SplitRadixFFT::complexForward(double*& re, double*& im)
 namespace {
 
 typedef float Float2 __attribute__((vector_size(8)));
+typedef float Float4 __attribute__((vector_size(16)));
 
 inline Double2 LoadFloat2(const float* p)
 {
@@ -387,7 +388,16 @@ void SplitRadixFFT::fft(const float* data, float* re, float* im)
     const size_t m = size / 2;
     double* zr = _work.data();
     double* zi = zr + m;
-    for (size_t j = 0; j < m; ++j) {
+    size_t j = 0;
+    for (; j + 2 <= m; j += 2) {
+        Float4 v;
+        std::memcpy(&v, data + 2 * j, sizeof v);
+        const Double2 first = __builtin_convertvector(__builtin_shufflevector(v, v, 0, 1), Double2);
+        const Double2 second = __builtin_convertvector(__builtin_shufflevector(v, v, 2, 3), Double2);
+        Store2(zr + j, __builtin_shuffle(first, second, Index2{0, 2}));
+        Store2(zi + j, __builtin_shuffle(first, second, Index2{1, 3}));
+    }
+    for (; j < m; ++j) {
         zr[j] = data[2 * j];
         zi[j] = data[2 * j + 1];
     }
@@ -465,7 +475,16 @@ void SplitRadixFFT::ifft(float* data, const float* re, const float* im)
     }
     complexForward(zr, zi);
     const double scale = 1.0 / static_cast<double>(size);
-    for (size_t j = 0; j < m; ++j) {
+    const Double2 scaleRe = Splat(scale), scaleIm = Splat(-scale);
+    size_t j = 0;
+    for (; j + 2 <= m; j += 2) {
+        const Double2 r = Load2(zr + j) * scaleRe, i = Load2(zi + j) * scaleIm;
+        const Float2 first = __builtin_convertvector(__builtin_shuffle(r, i, Index2{0, 2}), Float2);
+        const Float2 second = __builtin_convertvector(__builtin_shuffle(r, i, Index2{1, 3}), Float2);
+        const Float4 v = __builtin_shufflevector(first, second, 0, 1, 2, 3);
+        std::memcpy(data + 2 * j, &v, sizeof v);
+    }
+    for (; j < m; ++j) {
         data[2 * j] = static_cast<float>(zr[j] * scale);
         data[2 * j + 1] = static_cast<float>(-zi[j] * scale);
     }
