@@ -58,7 +58,7 @@ TEST(Buffer, AllocationFailureLeavesEmptyBuffer)
     EXPECT_EQ(s.im.size(), 0u);
 }
 
-TEST(Buffer, CopySwapAndMove)
+TEST(Buffer, CopyAndSwap)
 {
     Buffer<float> a, b;
     ASSERT_TRUE(a.resize(5));
@@ -79,10 +79,6 @@ TEST(Buffer, CopySwapAndMove)
     EXPECT_EQ(c.data(), aData);
     EXPECT_EQ(c.size(), 5u);
 
-    Buffer<float> moved(std::move(c));
-    EXPECT_EQ(moved.data(), aData);
-    EXPECT_EQ(c.data(), nullptr);
-    EXPECT_EQ(c.size(), 0u);
 }
 
 TEST(Spectrum, ComplexMultiplyAccumulateMatchesScalarFormula)
@@ -105,24 +101,6 @@ TEST(Spectrum, ComplexMultiplyAccumulateMatchesScalarFormula)
             EXPECT_NEAR(r.im[i], v[6 * i + 1] + ar * bi + ai * br, 1e-6) << bins << " bin " << i;
         }
     }
-}
-
-TEST(Spectrum, ResizeCopyAndZero)
-{
-    SplitSpectrum a, b;
-    ASSERT_TRUE(a.resize(6));
-    ASSERT_TRUE(b.resize(6));
-    a.re[2] = 3.0f;
-    a.im[5] = -1.0f;
-    b.copyFrom(a);
-    EXPECT_EQ(b.re[2], 3.0f);
-    EXPECT_EQ(b.im[5], -1.0f);
-    b.setZero();
-    EXPECT_TRUE(AllZero(b.re));
-    EXPECT_TRUE(AllZero(b.im));
-    b.clear();
-    EXPECT_EQ(b.size(), 0u);
-    EXPECT_EQ(b.re.data(), nullptr);
 }
 
 TEST(Samples, AddSamplesEveryLength)
