@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "Fft.h"
 
@@ -57,11 +58,17 @@ double isoLoudnessLevel(double phon, int index)
 
 std::vector<float> curveGrid()
 {
-    std::vector<float> grid{ 0.0f, 20.0f };
+    std::vector<float> grid{ 0.0f, 20000.0f, 24000.0f };
+    grid.insert(grid.end(), std::begin(isoFrequencies), std::end(isoFrequencies));
     for (int k = -135; k <= 103; ++k)
-        grid.push_back(float(1000.0 * std::pow(2.0, k / 24.0)));
-    grid.push_back(20000.0f);
-    grid.push_back(24000.0f);
+    {
+        const double f = 1000.0 * std::pow(2.0, k / 24.0);
+        const bool nearIso = std::any_of(std::begin(isoFrequencies), std::end(isoFrequencies),
+                                         [f](double iso) { return std::fabs(f / iso - 1.0) < 0.01; });
+        if (!nearIso)
+            grid.push_back(float(f));
+    }
+    std::sort(grid.begin(), grid.end());
     return grid;
 }
 

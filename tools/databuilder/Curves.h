@@ -21,8 +21,9 @@ extern const double isoFrequencies[isoFrequencyCount];
 // the given loudness level (phon), at isoFrequencies[index].
 double isoLoudnessLevel(double phon, int index);
 
-// The common grid: 0 Hz, 20 Hz, 1/24-octave steps around 1 kHz up to
-// 19.7 kHz, 20 kHz and 24 kHz (1 kHz is a grid point).
+// The common grid: 0 Hz, the 29 ISO 226 frequencies, 1/24-octave steps
+// from 20 Hz to 19.7 kHz (none within 1 % of an ISO frequency), 20 kHz and
+// 24 kHz.
 std::vector<float> curveGrid();
 
 // Contour at phon over the grid, minus its value at 1 kHz; the end values are

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -134,7 +135,9 @@ private:
 
     bool makeFolders()
     {
-        if (!makeFolder(options_.root) || !datafiles::createDataFolders(options_.root))
+        std::error_code failure;
+        std::filesystem::create_directories(options_.root, failure);
+        if (failure || !datafiles::createDataFolders(options_.root))
             return fail("cannot create the data folders under " + options_.root);
         for (const char* folder : { "HP", "Monitor", "Places" })
             if (!makeFolder(file(folder)))
