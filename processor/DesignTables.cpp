@@ -308,4 +308,13 @@ bool writeDesignTableCache(const std::string& path, const DesignTableArrays& t)
         return false;
     }
 }
+
+bool buildDesignTablesAndCache(const std::string& path, const float* poleA1, const float* poleA2,
+                               const DesignTableArrays& tables)
+{
+    if (!buildDesignTables(poleA1, poleA2, tables))
+        return false;
+    writeDesignTableCache(path, tables);  // an unwritable folder only costs the next start a rebuild
+    return true;
+}
 }

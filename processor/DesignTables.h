@@ -57,4 +57,9 @@ std::int32_t loadDesignTableCache(const std::string& path, const float* poleA1, 
 // Writes the tables to path through a temporary file in the same folder and a
 // rename. False (and no file left behind) on any failure. [host thread]
 bool writeDesignTableCache(const std::string& path, const DesignTableArrays& tables);
+
+// Builds the tables and, when that succeeded, writes them to path (an empty
+// path writes nothing). False when the build failed. [host thread]
+bool buildDesignTablesAndCache(const std::string& path, const float* poleA1, const float* poleA2,
+                               const DesignTableArrays& tables);
 }
