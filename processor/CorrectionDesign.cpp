@@ -155,8 +155,9 @@ bool designCorrectionFilter(const CorrectionDesignInput& input, const DesignTabl
         resampleCurve(*input.loudnessCurve50, loudness50);
         resampleCurve(*input.loudnessCurve90, loudness90);
 
-        // Loudness contours as ratios to the 50-phon contour; bin 0 keeps the plain gains.
-        for (int i = 1; i < designBinCount; ++i)
+        // Loudness contours as ratios to the 50-phon contour, bin 0 included: its plain
+        // contour gains would put a step of tens of dB at 0 Hz into the fit.
+        for (int i = 0; i < designBinCount; ++i)
         {
             loudness10[i] = loudness10[designFftSize - 1 - i] = loudness10[i] / loudness50[i];
             loudness90[i] = loudness90[designFftSize - 1 - i] = loudness90[i] / loudness50[i];
