@@ -45,33 +45,35 @@ int smoothingHalfWidth(float target, int bin)
 void smoothGain(const float* gain, const float* targetCurve, float* smoothed)
 {
     // Eight bins at a time, each with its own sum in the stated order (its own
-    // bin first, then the pairs at distance 1, 2, ...); a lane past its width
-    // adds exact zeros.
+    // bin first, then the pairs at distance 1, 2, ...): all lanes together up
+    // to the narrowest width, then each lane alone.
     constexpr int lanes = 8;
     static_assert(designBinCount % lanes == 0, "whole groups");
     for (int first = 0; first < designBinCount; first += lanes)
     {
         int width[lanes];
         float sum[lanes];
-        int widest = 0;
+        int common = designBinCount;
         for (int l = 0; l < lanes; ++l)
         {
             width[l] = smoothingHalfWidth(targetCurve[first + l], first + l);
             sum[l] = gain[first + l];
-            widest = std::max(widest, width[l]);
+            common = std::min(common, width[l]);
         }
-        for (int m = 1; m <= widest; ++m)
+        for (int m = 1; m <= common; ++m)
         {
+            const float* below = gain + first - m;
+            const float* above = gain + first + m;
             for (int l = 0; l < lanes; ++l)
-            {
-                const int below = std::max(first + l - m, 0);
-                const int above = std::min(first + l + m, designBinCount - 1);
-                const float pair = gain[below] + gain[above];
-                sum[l] += m <= width[l] ? pair : 0.0f;
-            }
+                sum[l] += below[l] + above[l];
         }
         for (int l = 0; l < lanes; ++l)
-            smoothed[first + l] = sum[l] / static_cast<float>(2 * width[l] + 1);
+        {
+            const int bin = first + l;
+            for (int m = common + 1; m <= width[l]; ++m)
+                sum[l] += gain[bin - m] + gain[bin + m];
+            smoothed[bin] = sum[l] / static_cast<float>(2 * width[l] + 1);
+        }
     }
 }
 
