@@ -76,7 +76,8 @@ protected:
     {
         const char* root = std::getenv("QUILLATONE_DATA_ROOT");
         ASSERT_NE(root, nullptr);
-        placesFolder = (std::filesystem::path(root) / "Harlox" / "Quillatone" / "Places").string();
+        placesFolder = (std::filesystem::path(root) / ::testing::UnitTest::GetInstance()->current_test_info()->name() /
+                        "Places").string();
         std::filesystem::create_directories(std::filesystem::path(placesFolder) / "Punto");
         for (auto& b : storage)
             b.assign(capacity, 3.0f);
