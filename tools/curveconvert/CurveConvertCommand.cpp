@@ -19,6 +19,7 @@ const char* const usage =
     "usage: quillatone-curveconvert headphone MODEL [--pairs] [--input FILE] [--root DIR]\n"
     "       quillatone-curveconvert monitor MONITOR [--input FILE] [--root DIR]\n"
     "       quillatone-curveconvert list\n"
+    "       quillatone-curveconvert --help\n"
     "\n"
     "headphone  converts a measurement text into HP/<MODEL>.hps. MODEL is a row\n"
     "           number (0-275) or a model name as shown by 'list'. The text is\n"
@@ -87,6 +88,8 @@ bool parseCommand(const std::vector<std::string>& args, Command& command, std::s
         return false;
     }
     command.kind = args[0];
+    if (command.kind == "--help" || command.kind == "-h")
+        return true;
     if (command.kind == "list")
     {
         if (args.size() != 1)
@@ -155,6 +158,11 @@ int runCurveConvert(const std::vector<std::string>& args, std::ostream& out, std
     {
         err << "quillatone-curveconvert: " << problem << "\n" << usage;
         return usageError;
+    }
+    if (command.kind == "--help" || command.kind == "-h")
+    {
+        out << usage;
+        return convertOk;
     }
     if (command.kind == "list")
     {

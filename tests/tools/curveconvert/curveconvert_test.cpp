@@ -154,6 +154,9 @@ TEST(CurveConvertNames, ModelsAndMonitors)
     EXPECT_EQ(runCurveConvert({"list"}, out, err), 0);
     EXPECT_NE(out.str().find("199  HD25 Aluminium\n"), std::string::npos);
     EXPECT_NE(out.str().find("  Presonus_Eris_E3.5_BT\n"), std::string::npos);
+    std::ostringstream help;
+    EXPECT_EQ(runCurveConvert({"--help"}, help, err), 0);
+    EXPECT_EQ(help.str().rfind("usage:", 0), 0u);
 }
 
 } // namespace
