@@ -181,6 +181,10 @@ void CFrame::invalidRect(const CRect& rect) { addDirty(toPixels(rect)); }
 void CFrame::addDirty(const PixelRect& r) {
     if (r.empty())
         return;
+    if (std::this_thread::get_id() != guiThread) {
+        foreignInvalidation.store(true, std::memory_order_relaxed);
+        return;
+    }
     for (const PixelRect& d : dirtyRects)
         if (d.contains(r))
             return;
@@ -205,6 +209,8 @@ void CFrame::addDirty(const PixelRect& r) {
 }
 
 void CFrame::paintDirty() {
+    if (foreignInvalidation.exchange(false, std::memory_order_relaxed))
+        addDirty({0, 0, pxWidth, pxHeight});
     if (!backBuffer || dirtyRects.empty())
         return;
     remember();

@@ -5,9 +5,11 @@
 #include "drawcontext.h"
 #include "platform.h"
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 struct VstKeyCode;
@@ -129,6 +131,8 @@ public:
     CView* getView(int32 index) const;
     CView* getViewAt(const CPoint& where) const;
 
+    // [any thread] Marks an area for repainting; from a thread other than the
+    // one that created the frame, the whole frame is repainted at the next idle.
     void invalid() override;
     void invalidRect(const CRect& rect) override;
     void setViewSize(const CRect& rect, bool invalid = true) override;
@@ -200,6 +204,10 @@ private:
     cairo_surface_t* backBuffer = nullptr;
     std::vector<PixelRect> dirtyRects;
     std::vector<PixelRect> presentRects;
+    // Invalidation from another thread (a parameter set by the host) only
+    // raises this flag; the next idle repaints everything.
+    std::thread::id guiThread = std::this_thread::get_id();
+    std::atomic<bool> foreignInvalidation{false};
 
     CView* capture = nullptr;
     CButtonState captureButtons;

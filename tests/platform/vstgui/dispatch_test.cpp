@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace VSTGUI;
 using namespace testsupport;
 
@@ -224,6 +226,23 @@ TEST_F(FrameFixture, TooltipStaysInsideTheWindow) {
         for (int y = 560; y < 640 && !found; ++y)
             found = frame->pixelAt(x, y).red > 200;
     EXPECT_TRUE(found);
+}
+
+} // namespace
+
+namespace {
+
+TEST(FrameThreads, InvalidationFromAnotherThreadRepaintsAtTheNextIdle) {
+    CFrame* frame = new CFrame(CRect(0, 0, 100, 100), nullptr, nullptr);
+    auto* fill = new FillView(CRect(0, 0, 100, 100), CColor(10, 10, 10));
+    frame->addView(fill);
+    frame->renderAll();
+    fill->colour = CColor(250, 0, 0);
+    std::thread([fill] { fill->invalid(); }).join();
+    EXPECT_TRUE(near(frame->pixelAt(50, 50), CColor(10, 10, 10), 0));
+    frame->idle();
+    EXPECT_TRUE(near(frame->pixelAt(50, 50), CColor(250, 0, 0), 0));
+    frame->forget();
 }
 
 } // namespace
