@@ -94,13 +94,14 @@ bool X11PlatformFrame::open(xcb_window_t parent) {
         ok = visual && visual->_class == XCB_VISUAL_CLASS_TRUE_COLOR;
     }
     if (ok) {
+        // No key events: unselected, they propagate to the host's window, which
+        // forwards them through the editor's key calls.
         window = xcb_generate_id(conn);
         uint32_t mask = XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_COLORMAP;
         uint32_t values[] = {kBackgroundPixel, 0,
                              XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
                                  XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_ENTER_WINDOW |
-                                 XCB_EVENT_MASK_LEAVE_WINDOW | XCB_EVENT_MASK_KEY_PRESS |
-                                 XCB_EVENT_MASK_KEY_RELEASE | XCB_EVENT_MASK_STRUCTURE_NOTIFY,
+                                 XCB_EVENT_MASK_LEAVE_WINDOW | XCB_EVENT_MASK_STRUCTURE_NOTIFY,
                              attributes->colormap};
         xcb_void_cookie_t cookie =
             xcb_create_window_checked(conn, geometry->depth, window, parent, 0, 0, uint16_t(width), uint16_t(height),
