@@ -193,10 +193,9 @@ void Controlsgui::clearAudioState()
         s.reset();
     for (auto& s : peakingState)
         s.reset();
-    std::memset(sectionState1, 0, sizeof sectionState1);
-    std::memset(sectionState2, 0, sizeof sectionState2);
+    for (auto& s : correctionState)
+        s.reset();
     activeSectionCount = sectionCount;
-    std::memset(directTapHistory, 0, sizeof directTapHistory);
     std::memset(hrirDelay, 0, sizeof hrirDelay);
     std::memset(placeDelay, 0, sizeof placeDelay);
     hrirDelayPosition = placeDelayPosition = 0;

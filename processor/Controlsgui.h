@@ -9,6 +9,7 @@
 #include "ChainStages.h"
 #include "ControlsguiParameters.h"
 #include "ControlsguiProgram.h"
+#include "CorrectionFilter.h"
 #include "CurveList.h"
 #include "InterpolationFilter.h"
 #include "NoiseGenerator.h"
@@ -183,10 +184,8 @@ private:
     // direct taps' delay line.
     float poleA1[sectionCount];
     float poleA2[sectionCount];
-    float sectionState1[2][sectionCount];
-    float sectionState2[2][sectionCount];
+    correction::CorrectionFilterState correctionState[2];
     int32_t activeSectionCount;
-    float directTapHistory[2][directTaps];
 
     // 8-9. Listener responses.
     float hrirLeft[hrirBlocks][hrirRows][hrirRowStride];

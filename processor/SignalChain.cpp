@@ -77,25 +77,10 @@ void Controlsgui::updateSampleRateFilters()
 {
     peakingCoefficients.update(rateRatio);
 
-    // Correction poles: 50 Hz to 20 kHz, logarithmic, at 48 kHz whatever the
-    // rate; computed in double and rounded once.
-    double theta[sectionCount];
-    for (int k = 0; k < sectionCount; ++k)
-    {
-        const double f = std::pow(2.0, 5.64385605 + k * 0.0101010101 * 8.643857);
-        theta[k] = 2.0 * 3.14159265358979323846 * f / 48000.0;
-    }
-    for (int k = 0; k < sectionCount; ++k)
-    {
-        const double spacing = k == 0 ? theta[1] - theta[0]
-                               : k == sectionCount - 1 ? theta[k] - theta[k - 1]
-                                                       : theta[k + 1] - theta[k - 1];
-        const double r = std::exp(-spacing / 2.0);
-        poleA1[k] = float(-2.0 * r * std::cos(theta[k]));
-        poleA2[k] = float(r * r);
-    }
+    // Correction poles: fixed, 50 Hz to 20 kHz at 48 kHz whatever the rate.
+    correction::computeCorrectionPoles(poleA1, poleA2);
 
-    std::memset(directTapHistory[0], 0, sizeof directTapHistory[0]);
+    correctionState[0].clearHistory();
     saturatorState[0].reset();
     saturatorCoefficients.update(internalRate);
 }
@@ -181,33 +166,6 @@ void Controlsgui::chooseRows()
     }
 }
 
-namespace
-{
-// One sample through the correction filter: 100 fixed-pole sections in
-// parallel with 11 direct taps.
-inline float runCorrection(const float* record, const float* a1, const float* a2, float* w1, float* w2,
-                           float* history, float v)
-{
-    float sum0 = 0.0f, sum1 = 0.0f;
-    for (int k = 0; k < Controlsgui::sectionCount; ++k)
-    {
-        const float p = w1[k];
-        const float n = v - a1[k] * p - a2[k] * w2[k];
-        sum0 += record[2 * k] * n;
-        sum1 += record[2 * k + 1] * p;
-        w2[k] = p;
-        w1[k] = n;
-    }
-    float direct = record[210] * v;
-    for (int m = 0; m < Controlsgui::directTaps; ++m)
-        direct += record[200 + m] * history[m];
-    for (int m = Controlsgui::directTaps - 1; m > 0; --m)
-        history[m] = history[m - 1];
-    history[0] = v;
-    return (sum0 + sum1) + direct;
-}
-} // namespace
-
 void Controlsgui::runInternalSample(float sL, float sR)
 {
     // 1-2. Gain, noise, saturator.
@@ -218,8 +176,8 @@ void Controlsgui::runInternalSample(float sL, float sR)
 
     // 3. Correction, record 0 for both channels.
     const float* record = coefficientTable[0];
-    const float cL = runCorrection(record, poleA1, poleA2, sectionState1[0], sectionState2[0], directTapHistory[0], vL);
-    const float cR = runCorrection(record, poleA1, poleA2, sectionState1[1], sectionState2[1], directTapHistory[1], vR);
+    const float cL = correction::processCorrectionSample(record, poleA1, poleA2, correctionState[0], vL);
+    const float cR = correction::processCorrectionSample(record, poleA1, poleA2, correctionState[1], vR);
 
     // 4. Routing.
     float left, right;
