@@ -1,0 +1,64 @@
+// Uniformly partitioned FFT convolution with overlap-add and no added latency:
+// every call returns the output of the same instants as its input.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "RealFFT.h"
+#include "Utilities.h"
+
+namespace convolution {
+
+class PartitionedConvolver {
+public:
+    PartitionedConvolver() = default; // [host thread]
+    virtual ~PartitionedConvolver();  // [host thread]
+
+    PartitionedConvolver(const PartitionedConvolver&) = delete;
+    PartitionedConvolver& operator=(const PartitionedConvolver&) = delete;
+
+    // Sets up the response ir[0..irLen) with partitions of blockSize rounded up
+    // to a power of two. Trailing samples below 1e-6 in magnitude are dropped;
+    // an empty remainder leaves the convolver silent and answers true. Answers
+    // false, leaving it silent, for blockSize 0 or when memory runs out.
+    // [host thread]
+    bool init(size_t blockSize, const float* ir, size_t irLen);
+
+    // Convolves len samples; output is overwritten and may be input itself.
+    // Writes zeros when no response is set. [audio thread]
+    void process(const float* input, float* output, size_t len);
+
+    // Forgets the response and all history. [host thread]
+    void reset();
+
+    size_t blockSize() const { return _blockSize; }
+    size_t segmentCount() const { return _segCount; }
+
+private:
+    size_t _blockSize = 0;
+    size_t _segSize = 0;
+    size_t _segCount = 0;
+    size_t _fftComplexSize = 0;
+    std::vector<SplitSpectrum> _segments;   // input spectra, a ring running backwards
+    std::vector<SplitSpectrum> _segmentsIR; // response partition spectra
+    Buffer<float> _fftBuffer;
+    realfft::RealFFT _fft;
+    SplitSpectrum _preMultiplied; // older blocks times their partitions
+    SplitSpectrum _conv;
+    Buffer<float> _overlap;
+    size_t _current = 0;
+    Buffer<float> _inputBuffer;
+    size_t _inputBufferFill = 0;
+};
+
+// Length of ir[0..irLen) without its trailing samples below 1e-6 in magnitude.
+size_t TrimmedLength(const float* ir, size_t irLen);
+
+// Number of partitions of length blockSize (> 0) that hold irLen samples.
+size_t PartitionCount(size_t irLen, size_t blockSize);
+
+// Smallest power of two >= n (1 for n = 0); 0 when it does not fit a size_t.
+size_t NextPowerOf2(size_t n);
+
+} // namespace convolution

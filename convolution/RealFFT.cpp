@@ -1,0 +1,525 @@
+#include "RealFFT.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "Utilities.h"
+
+namespace realfft {
+
+namespace details {
+
+bool IsPowerOf2(size_t size) { return size == 1 || (size & (size - 1)) == 0; }
+
+namespace {
+
+typedef double Double2 __attribute__((vector_size(16)));
+typedef long long Index2 __attribute__((vector_size(16)));
+
+inline Double2 Load2(const double* p)
+{
+    Double2 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline void Store2(double* p, Double2 v) { std::memcpy(p, &v, sizeof v); }
+
+inline Double2 Splat(double x) { return Double2{x, x}; }
+
+// One radix-4 pass of a Stockham transform: sub-transform length n, stride s.
+struct Stage {
+    size_t n;
+    size_t s;
+    size_t twiddles; // offset of w1 re, w1 im, w2 re, w2 im, w3 re, w3 im (n/4 each)
+};
+
+} // namespace
+
+// The real transform of size N runs as a complex transform of M = N/2 points
+// on z[m] = x[2m] + i x[2m+1] (radix-4 Stockham passes, a radix-2 pass when
+// log2 M is odd), split into the real spectrum by one pass over the bins.
+// Everything is double precision; tables are built once per size.
+class SplitRadixFFT : public RealFFTImpl {
+public:
+    bool init(size_t size) override;
+    void fft(const float* data, float* re, float* im) override;
+    void ifft(float* data, const float* re, const float* im) override;
+
+private:
+    void complexForward(double*& re, double*& im);
+    void release();
+
+    size_t _size = 0;
+    std::vector<Stage> _stages;
+    convolution::Buffer<double> _twiddles;
+    convolution::Buffer<double> _splitCos; // cos(2 pi k/N), k <= N/4
+    convolution::Buffer<double> _splitSin; // sin(2 pi k/N), k <= N/4
+    convolution::Buffer<double> _work;     // four arrays of M doubles: a re, a im, b re, b im
+};
+
+namespace {
+
+// cos and sin of 2 pi k/n with k reduced into the first octant first, so the
+// quarter, half and octant angles come out exact.
+void Twiddle(size_t k, size_t n, double& c, double& s)
+{
+    k %= n;
+    const long double pi = 3.141592653589793238462643383279502884L;
+    // Reduce to [0, n/8] by symmetry.
+    bool negSin = false;
+    if (k > n / 2) {
+        k = n - k;
+        negSin = true;
+    }
+    bool negCos = false;
+    if (4 * k > n) {
+        k = n / 2 - k;
+        negCos = true;
+    }
+    long double cc, ss;
+    if (8 * k > n) {
+        const long double a = 2 * pi * static_cast<long double>(n / 4 - k) / static_cast<long double>(n);
+        cc = std::sin(a);
+        ss = std::cos(a);
+    } else {
+        const long double a = 2 * pi * static_cast<long double>(k) / static_cast<long double>(n);
+        cc = std::cos(a);
+        ss = std::sin(a);
+    }
+    if (4 * k == n) {
+        cc = 0;
+        ss = 1;
+    }
+    c = static_cast<double>(negCos ? -cc : cc);
+    s = static_cast<double>(negSin ? -ss : ss);
+}
+
+} // namespace
+
+void SplitRadixFFT::release()
+{
+    _size = 0;
+    _stages.clear();
+    _twiddles.clear();
+    _splitCos.clear();
+    _splitSin.clear();
+    _work.clear();
+}
+
+bool SplitRadixFFT::init(size_t size)
+{
+    if (size == _size)
+        return true;
+    release();
+    if (size < 2) {
+        _size = size;
+        return true;
+    }
+    const size_t m = size / 2;
+    if (m > static_cast<size_t>(PTRDIFF_MAX) / (4 * sizeof(double)))
+        return false;
+    size_t twiddleCount = 0;
+    try {
+        for (size_t n = m, s = 1; n >= 4; n /= 4, s *= 4) {
+            _stages.push_back(Stage{n, s, twiddleCount});
+            twiddleCount += 6 * (n / 4);
+        }
+    } catch (const std::bad_alloc&) {
+        release();
+        return false;
+    }
+    if (!_twiddles.resize(twiddleCount) || !_splitCos.resize(m / 2 + 1) || !_splitSin.resize(m / 2 + 1)
+        || !_work.resize(4 * m)) {
+        release();
+        return false;
+    }
+    for (const Stage& stage : _stages) {
+        const size_t q = stage.n / 4;
+        double* w = _twiddles.data() + stage.twiddles;
+        for (size_t p = 0; p < q; ++p) {
+            Twiddle(p, stage.n, w[p], w[q + p]);
+            Twiddle(2 * p, stage.n, w[2 * q + p], w[3 * q + p]);
+            Twiddle(3 * p, stage.n, w[4 * q + p], w[5 * q + p]);
+            // e^(-i angle): negate the sines.
+            w[q + p] = -w[q + p];
+            w[3 * q + p] = -w[3 * q + p];
+            w[5 * q + p] = -w[5 * q + p];
+        }
+    }
+    for (size_t k = 0; k <= m / 2; ++k)
+        Twiddle(k, size, _splitCos[k], _splitSin[k]);
+    _size = size;
+    return true;
+}
+
+namespace {
+
+// Radix-4 butterfly without twiddles: t0 = a+b+c+d, t1 = (a-c) - i(b-d),
+// t2 = (a+c) - (b+d), t3 = (a-c) + i(b-d).
+template <typename T>
+struct Butterfly {
+    T t0r, t0i, t1r, t1i, t2r, t2i, t3r, t3i;
+
+    Butterfly(T ar, T ai, T br, T bi, T cr, T ci, T dr, T di)
+    {
+        const T apcr = ar + cr, apci = ai + ci, amcr = ar - cr, amci = ai - ci;
+        const T bpdr = br + dr, bpdi = bi + di, bmdr = br - dr, bmdi = bi - di;
+        t0r = apcr + bpdr;
+        t0i = apci + bpdi;
+        t1r = amcr + bmdi;
+        t1i = amci - bmdr;
+        t2r = apcr - bpdr;
+        t2i = apci - bpdi;
+        t3r = amcr - bmdi;
+        t3i = amci + bmdr;
+    }
+};
+
+template <typename T>
+inline void Rotate(T& r, T& i, T wr, T wi)
+{
+    const T nr = r * wr - i * wi;
+    i = r * wi + i * wr;
+    r = nr;
+}
+
+// First pass (stride 1), two butterflies at a time; n/4 must be even.
+void FirstStage(const Stage& st, const double* w, const double* xr, const double* xi, double* yr, double* yi)
+{
+    const size_t q4 = st.n / 4;
+    const Index2 lo = {0, 2}, hi = {1, 3};
+    for (size_t p = 0; p < q4; p += 2) {
+        Butterfly<Double2> b(Load2(xr + p), Load2(xi + p), Load2(xr + p + q4), Load2(xi + p + q4),
+                             Load2(xr + p + 2 * q4), Load2(xi + p + 2 * q4), Load2(xr + p + 3 * q4),
+                             Load2(xi + p + 3 * q4));
+        Rotate(b.t1r, b.t1i, Load2(w + p), Load2(w + q4 + p));
+        Rotate(b.t2r, b.t2i, Load2(w + 2 * q4 + p), Load2(w + 3 * q4 + p));
+        Rotate(b.t3r, b.t3i, Load2(w + 4 * q4 + p), Load2(w + 5 * q4 + p));
+        // Lane 0 goes to 4p .. 4p+3, lane 1 to 4p+4 .. 4p+7.
+        double* r = yr + 4 * p;
+        double* i = yi + 4 * p;
+        Store2(r, __builtin_shuffle(b.t0r, b.t1r, lo));
+        Store2(r + 2, __builtin_shuffle(b.t2r, b.t3r, lo));
+        Store2(r + 4, __builtin_shuffle(b.t0r, b.t1r, hi));
+        Store2(r + 6, __builtin_shuffle(b.t2r, b.t3r, hi));
+        Store2(i, __builtin_shuffle(b.t0i, b.t1i, lo));
+        Store2(i + 2, __builtin_shuffle(b.t2i, b.t3i, lo));
+        Store2(i + 4, __builtin_shuffle(b.t0i, b.t1i, hi));
+        Store2(i + 6, __builtin_shuffle(b.t2i, b.t3i, hi));
+    }
+}
+
+// A pass with stride s >= 2, two columns at a time.
+void Stage4(const Stage& st, const double* w, const double* xr, const double* xi, double* yr, double* yi)
+{
+    const size_t s = st.n / 4 * st.s; // offset between the four inputs
+    const size_t stride = st.s;
+    const size_t q4 = st.n / 4;
+    for (size_t p = 0; p < q4; ++p) {
+        const Double2 w1r = Splat(w[p]), w1i = Splat(w[q4 + p]);
+        const Double2 w2r = Splat(w[2 * q4 + p]), w2i = Splat(w[3 * q4 + p]);
+        const Double2 w3r = Splat(w[4 * q4 + p]), w3i = Splat(w[5 * q4 + p]);
+        const double* ar = xr + stride * p;
+        const double* ai = xi + stride * p;
+        double* y0r = yr + stride * 4 * p;
+        double* y0i = yi + stride * 4 * p;
+        for (size_t q = 0; q < stride; q += 2) {
+            Butterfly<Double2> b(Load2(ar + q), Load2(ai + q), Load2(ar + q + s), Load2(ai + q + s),
+                                 Load2(ar + q + 2 * s), Load2(ai + q + 2 * s), Load2(ar + q + 3 * s),
+                                 Load2(ai + q + 3 * s));
+            Rotate(b.t1r, b.t1i, w1r, w1i);
+            Rotate(b.t2r, b.t2i, w2r, w2i);
+            Rotate(b.t3r, b.t3i, w3r, w3i);
+            Store2(y0r + q, b.t0r);
+            Store2(y0i + q, b.t0i);
+            Store2(y0r + q + stride, b.t1r);
+            Store2(y0i + q + stride, b.t1i);
+            Store2(y0r + q + 2 * stride, b.t2r);
+            Store2(y0i + q + 2 * stride, b.t2i);
+            Store2(y0r + q + 3 * stride, b.t3r);
+            Store2(y0i + q + 3 * stride, b.t3i);
+        }
+    }
+}
+
+// The last radix-4 pass (n = 4): no twiddles.
+void LastStage4(size_t stride, const double* xr, const double* xi, double* yr, double* yi)
+{
+    if (stride == 1) {
+        Butterfly<double> b(xr[0], xi[0], xr[1], xi[1], xr[2], xi[2], xr[3], xi[3]);
+        yr[0] = b.t0r, yi[0] = b.t0i, yr[1] = b.t1r, yi[1] = b.t1i;
+        yr[2] = b.t2r, yi[2] = b.t2i, yr[3] = b.t3r, yi[3] = b.t3i;
+        return;
+    }
+    for (size_t q = 0; q < stride; q += 2) {
+        Butterfly<Double2> b(Load2(xr + q), Load2(xi + q), Load2(xr + q + stride), Load2(xi + q + stride),
+                             Load2(xr + q + 2 * stride), Load2(xi + q + 2 * stride), Load2(xr + q + 3 * stride),
+                             Load2(xi + q + 3 * stride));
+        Store2(yr + q, b.t0r);
+        Store2(yi + q, b.t0i);
+        Store2(yr + q + stride, b.t1r);
+        Store2(yi + q + stride, b.t1i);
+        Store2(yr + q + 2 * stride, b.t2r);
+        Store2(yi + q + 2 * stride, b.t2i);
+        Store2(yr + q + 3 * stride, b.t3r);
+        Store2(yi + q + 3 * stride, b.t3i);
+    }
+}
+
+// The radix-2 pass that ends a transform of 2 * 4^k points (stride s).
+void LastStage2(size_t s, const double* xr, const double* xi, double* yr, double* yi)
+{
+    if (s == 1) {
+        const double ar = xr[0], ai = xi[0], br = xr[1], bi = xi[1];
+        yr[0] = ar + br, yi[0] = ai + bi, yr[1] = ar - br, yi[1] = ai - bi;
+        return;
+    }
+    for (size_t q = 0; q < s; q += 2) {
+        const Double2 ar = Load2(xr + q), ai = Load2(xi + q), br = Load2(xr + q + s), bi = Load2(xi + q + s);
+        Store2(yr + q, ar + br);
+        Store2(yi + q, ai + bi);
+        Store2(yr + q + s, ar - br);
+        Store2(yi + q + s, ai - bi);
+    }
+}
+
+} // namespace
+
+// Forward complex transform of the M points in the first work pair; re and im
+// point at the result (in either pair) afterwards.
+void SplitRadixFFT::complexForward(double*& re, double*& im)
+{
+    const size_t m = _size / 2;
+    double* xr = _work.data();
+    double* xi = xr + m;
+    double* yr = xi + m;
+    double* yi = yr + m;
+    size_t n = m, s = 1;
+    for (const Stage& st : _stages) {
+        if (st.n == 4)
+            LastStage4(st.s, xr, xi, yr, yi);
+        else if (st.s == 1)
+            FirstStage(st, _twiddles.data() + st.twiddles, xr, xi, yr, yi);
+        else
+            Stage4(st, _twiddles.data() + st.twiddles, xr, xi, yr, yi);
+        std::swap(xr, yr);
+        std::swap(xi, yi);
+        n = st.n / 4;
+        s = st.s * 4;
+    }
+    if (n == 2) {
+        LastStage2(s, xr, xi, yr, yi);
+        std::swap(xr, yr);
+        std::swap(xi, yi);
+    }
+    re = xr;
+    im = xi;
+}
+
+namespace {
+
+typedef float Float2 __attribute__((vector_size(8)));
+typedef float Float4 __attribute__((vector_size(16)));
+
+inline Double2 LoadFloat2(const float* p)
+{
+    Float2 v;
+    std::memcpy(&v, p, sizeof v);
+    return __builtin_convertvector(v, Double2);
+}
+
+inline void StoreFloat2(float* p, Double2 v)
+{
+    const Float2 f = __builtin_convertvector(v, Float2);
+    std::memcpy(p, &f, sizeof f);
+}
+
+inline Double2 Reverse(Double2 v) { return __builtin_shuffle(v, Index2{1, 0}); }
+
+// Bins k and M-k of the real spectrum from Z[k] and Z[M-k]:
+// X[k] = E + W^k O, X[M-k] = conj(E - W^k O), with E = (Z[k] + conj Z[M-k])/2
+// and O = -i (Z[k] - conj Z[M-k])/2. T is double or Double2 (two k at once).
+template <typename T>
+inline void SplitBins(T ar, T ai, T br, T bi, T c, T s, T& xr, T& xi, T& yr, T& yi)
+{
+    const T er = 0.5 * (ar + br), ei = 0.5 * (ai - bi);
+    const T orr = 0.5 * (ai + bi), oi = 0.5 * (br - ar);
+    const T wr = c * orr + s * oi;
+    const T wi = c * oi - s * orr;
+    xr = er + wr;
+    xi = ei + wi;
+    yr = er - wr;
+    yi = wi - ei;
+}
+
+// The inverse of SplitBins, doubled and conjugated: from X[k] and X[M-k],
+// conj(2 Z[k]) and conj(2 Z[M-k]).
+template <typename T>
+inline void MergeBins(T pr, T pi, T qr, T qi, T c, T s, T& zr, T& zi, T& yr, T& yi)
+{
+    qi = -qi; // q = conj X[M-k]
+    const T er = pr + qr, ei = pi + qi;
+    const T dr = pr - qr, di = pi - qi;
+    const T orr = c * dr - s * di;
+    const T oi = c * di + s * dr;
+    zr = er - oi;
+    zi = -(ei + orr);
+    yr = er + oi;
+    yi = ei - orr;
+}
+
+} // namespace
+
+void SplitRadixFFT::fft(const float* data, float* re, float* im)
+{
+    const size_t size = _size;
+    if (size < 2) {
+        if (size == 1) {
+            re[0] = data[0];
+            im[0] = 0.0f;
+        }
+        return;
+    }
+    const size_t m = size / 2;
+    double* zr = _work.data();
+    double* zi = zr + m;
+    size_t j = 0;
+    for (; j + 2 <= m; j += 2) {
+        Float4 v;
+        std::memcpy(&v, data + 2 * j, sizeof v);
+        const Double2 first = __builtin_convertvector(__builtin_shufflevector(v, v, 0, 1), Double2);
+        const Double2 second = __builtin_convertvector(__builtin_shufflevector(v, v, 2, 3), Double2);
+        Store2(zr + j, __builtin_shuffle(first, second, Index2{0, 2}));
+        Store2(zi + j, __builtin_shuffle(first, second, Index2{1, 3}));
+    }
+    for (; j < m; ++j) {
+        zr[j] = data[2 * j];
+        zi[j] = data[2 * j + 1];
+    }
+    complexForward(zr, zi);
+
+    re[0] = static_cast<float>(zr[0] + zi[0]);
+    im[0] = 0.0f;
+    re[m] = static_cast<float>(zr[0] - zi[0]);
+    im[m] = 0.0f;
+    const double* c = _splitCos.data();
+    const double* sn = _splitSin.data();
+    const size_t half = m / 2;
+    size_t k = 1;
+    for (; k + 2 <= half; k += 2) {
+        Double2 xr, xi, yr, yi;
+        SplitBins(Load2(zr + k), Load2(zi + k), Reverse(Load2(zr + m - k - 1)), Reverse(Load2(zi + m - k - 1)),
+                  Load2(c + k), Load2(sn + k), xr, xi, yr, yi);
+        StoreFloat2(re + k, xr);
+        StoreFloat2(im + k, xi);
+        StoreFloat2(re + m - k - 1, Reverse(yr));
+        StoreFloat2(im + m - k - 1, Reverse(yi));
+    }
+    for (; k < half; ++k) {
+        double xr, xi, yr, yi;
+        SplitBins(zr[k], zi[k], zr[m - k], zi[m - k], c[k], sn[k], xr, xi, yr, yi);
+        re[k] = static_cast<float>(xr);
+        im[k] = static_cast<float>(xi);
+        re[m - k] = static_cast<float>(yr);
+        im[m - k] = static_cast<float>(yi);
+    }
+    if (half > 0) {
+        re[half] = static_cast<float>(zr[half]);
+        im[half] = static_cast<float>(-zi[half]);
+    }
+}
+
+void SplitRadixFFT::ifft(float* data, const float* re, const float* im)
+{
+    const size_t size = _size;
+    if (size < 2) {
+        if (size == 1)
+            data[0] = re[0];
+        return;
+    }
+    const size_t m = size / 2;
+    double* zr = _work.data();
+    double* zi = zr + m;
+    // Conjugated, so that the forward transform does the inverse.
+    zr[0] = static_cast<double>(re[0]) + re[m];
+    zi[0] = -(static_cast<double>(re[0]) - re[m]);
+    const double* c = _splitCos.data();
+    const double* sn = _splitSin.data();
+    const size_t half = m / 2;
+    size_t k = 1;
+    for (; k + 2 <= half; k += 2) {
+        Double2 xr, xi, yr, yi;
+        MergeBins(LoadFloat2(re + k), LoadFloat2(im + k), Reverse(LoadFloat2(re + m - k - 1)),
+                  Reverse(LoadFloat2(im + m - k - 1)), Load2(c + k), Load2(sn + k), xr, xi, yr, yi);
+        Store2(zr + k, xr);
+        Store2(zi + k, xi);
+        Store2(zr + m - k - 1, Reverse(yr));
+        Store2(zi + m - k - 1, Reverse(yi));
+    }
+    for (; k < half; ++k) {
+        double xr, xi, yr, yi;
+        MergeBins<double>(re[k], im[k], re[m - k], im[m - k], c[k], sn[k], xr, xi, yr, yi);
+        zr[k] = xr;
+        zi[k] = xi;
+        zr[m - k] = yr;
+        zi[m - k] = yi;
+    }
+    if (half > 0) {
+        zr[half] = 2.0 * re[half];
+        zi[half] = 2.0 * im[half];
+    }
+    complexForward(zr, zi);
+    const double scale = 1.0 / static_cast<double>(size);
+    const Double2 scaleRe = Splat(scale), scaleIm = Splat(-scale);
+    size_t j = 0;
+    for (; j + 2 <= m; j += 2) {
+        const Double2 r = Load2(zr + j) * scaleRe, i = Load2(zi + j) * scaleIm;
+        const Float2 first = __builtin_convertvector(__builtin_shuffle(r, i, Index2{0, 2}), Float2);
+        const Float2 second = __builtin_convertvector(__builtin_shuffle(r, i, Index2{1, 3}), Float2);
+        const Float4 v = __builtin_shufflevector(first, second, 0, 1, 2, 3);
+        std::memcpy(data + 2 * j, &v, sizeof v);
+    }
+    for (; j < m; ++j) {
+        data[2 * j] = static_cast<float>(zr[j] * scale);
+        data[2 * j + 1] = static_cast<float>(-zi[j] * scale);
+    }
+}
+
+std::unique_ptr<RealFFTImpl> CreateRealFFTImpl() { return std::unique_ptr<RealFFTImpl>(new (std::nothrow) SplitRadixFFT); }
+
+} // namespace details
+
+RealFFT::RealFFT() : _impl(details::CreateRealFFTImpl()) {}
+
+RealFFT::~RealFFT() = default;
+
+bool RealFFT::init(size_t size)
+{
+    if (!details::IsPowerOf2(size) || !_impl || !_impl->init(size)) {
+        if (_impl)
+            _impl->init(0);
+        _size = 0;
+        return false;
+    }
+    _size = size;
+    return true;
+}
+
+void RealFFT::fft(const float* data, float* re, float* im)
+{
+    if (_size)
+        _impl->fft(data, re, im);
+}
+
+void RealFFT::ifft(float* data, const float* re, const float* im)
+{
+    if (_size)
+        _impl->ifft(data, re, im);
+}
+
+} // namespace realfft

@@ -1,0 +1,61 @@
+// Real FFT of power-of-two size, double precision inside.
+//
+// fft:  X[k] = sum_j x[j] e^(-2 pi i jk/N), k = 0..N/2, unnormalised;
+//       im[0] and im[N/2] are written as exactly 0.
+// ifft: the inverse of the Hermitian extension of re[0..N/2], im[1..N/2-1]
+//       (im[0] and im[N/2] are ignored), 1/N included: ifft(fft(x)) = x.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+namespace realfft {
+
+namespace details {
+
+bool IsPowerOf2(size_t size);
+
+class RealFFTImpl {
+public:
+    virtual ~RealFFTImpl() = default;
+    virtual bool init(size_t size) = 0;
+    virtual void fft(const float* data, float* re, float* im) = 0;
+    virtual void ifft(float* data, const float* re, const float* im) = 0;
+};
+
+std::unique_ptr<RealFFTImpl> CreateRealFFTImpl();
+
+} // namespace details
+
+class RealFFT {
+public:
+    RealFFT();  // [host thread]
+    ~RealFFT(); // [host thread]
+
+    RealFFT(const RealFFT&) = delete;
+    RealFFT& operator=(const RealFFT&) = delete;
+
+    // Prepares transforms of the given size (0, 1 or a power of two); keeps
+    // the tables when the size is unchanged. Answers false, leaving an empty
+    // transform, for any other size or when memory runs out. [host thread]
+    bool init(size_t size);
+
+    // data: size() samples in; re, im: spectrumSize(size()) bins out.
+    // Nothing happens on an empty transform. [audio thread]
+    void fft(const float* data, float* re, float* im);
+
+    // re, im: spectrumSize(size()) bins in; data: size() samples out.
+    // [audio thread]
+    void ifft(float* data, const float* re, const float* im);
+
+    size_t size() const { return _size; }
+
+    // Number of bins of a real transform of size n.
+    static size_t spectrumSize(size_t n) { return n / 2 + 1; }
+
+private:
+    std::unique_ptr<details::RealFFTImpl> _impl;
+    size_t _size = 0;
+};
+
+} // namespace realfft

@@ -1,0 +1,130 @@
+#include "TwoStageConvolver.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace convolution {
+
+TwoStageConvolver::~TwoStageConvolver() { reset(); }
+
+void TwoStageConvolver::reset()
+{
+    _headBlockSize = 0;
+    _tailBlockSize = 0;
+    _head.reset();
+    _tail0.reset();
+    _tail.reset();
+    _tailOutput0.clear();
+    _tailPrecalculated0.clear();
+    _tailOutput.clear();
+    _tailPrecalculated.clear();
+    _tailInput.clear();
+    _backgroundInput.clear();
+    _tailInputFill = 0;
+    _precalculatedPos = 0;
+}
+
+bool TwoStageConvolver::init(size_t headBlockSize, size_t tailBlockSize, const float* ir, size_t irLen)
+{
+    reset();
+    if (headBlockSize == 0 || tailBlockSize == 0)
+        return false;
+    if (headBlockSize > tailBlockSize) {
+        const size_t h = headBlockSize;
+        headBlockSize = tailBlockSize;
+        tailBlockSize = h;
+    }
+    irLen = TrimmedLength(ir, irLen);
+    if (irLen == 0)
+        return true;
+
+    const size_t h = NextPowerOf2(headBlockSize);
+    const size_t t = NextPowerOf2(tailBlockSize);
+    bool ok = h != 0 && t != 0 && t <= SIZE_MAX / 2;
+    ok = ok && _head.init(h, ir, irLen < t ? irLen : t);
+    if (ok && irLen > t) {
+        const size_t rest = irLen - t;
+        ok = _tail0.init(h, ir + t, rest < t ? rest : t) && _tailOutput0.resize(t) && _tailPrecalculated0.resize(t);
+    }
+    if (ok && irLen > 2 * t) {
+        ok = _tail.init(t, ir + 2 * t, irLen - 2 * t) && _tailOutput.resize(t) && _tailPrecalculated.resize(t)
+             && _backgroundInput.resize(t);
+    }
+    if (ok && (!_tailPrecalculated0.empty() || !_tailPrecalculated.empty()))
+        ok = _tailInput.resize(t);
+    if (!ok) {
+        reset();
+        return false;
+    }
+    _headBlockSize = h;
+    _tailBlockSize = t;
+    _tailInputFill = 0;
+    _precalculatedPos = 0;
+    return true;
+}
+
+void TwoStageConvolver::process(const float* input, float* output, size_t len)
+{
+    if (_tailInput.empty()) {
+        _head.process(input, output, len);
+        return;
+    }
+    processTail(input, output, len);
+}
+
+// Runs never cross a head-block boundary, so the head sees the same calls as
+// it would for the whole length; each run's input is kept before the head
+// writes its output, so input and output may be the same array.
+void TwoStageConvolver::processTail(const float* input, float* output, size_t len)
+{
+    const size_t h = _headBlockSize;
+    const size_t t = _tailBlockSize;
+    const bool hasTail0 = !_tailPrecalculated0.empty();
+    const bool hasTail = !_tailPrecalculated.empty();
+    size_t processed = 0;
+    while (processed < len) {
+        const size_t room = h - _tailInputFill % h;
+        const size_t n = len - processed < room ? len - processed : room;
+        CONVOLUTION_CHECK("process", _tailInputFill + n <= _tailBlockSize);
+        std::memcpy(_tailInput.data() + _tailInputFill, input + processed, n * sizeof(float));
+
+        float* out = output + processed;
+        _head.process(input + processed, out, n);
+        CONVOLUTION_CHECK("process", _precalculatedPos + n <= t);
+        if (hasTail0)
+            AddSamples(out, out, _tailPrecalculated0.data() + _precalculatedPos, n);
+        if (hasTail)
+            AddSamples(out, out, _tailPrecalculated.data() + _precalculatedPos, n);
+        _precalculatedPos += n;
+        _tailInputFill += n;
+        CONVOLUTION_CHECK("process", _tailInputFill <= _tailBlockSize);
+
+        if (hasTail0 && _tailInputFill % h == 0) {
+            CONVOLUTION_CHECK("process", _tailInputFill >= _headBlockSize);
+            const size_t off = _tailInputFill - h;
+            _tail0.process(_tailInput.data() + off, _tailOutput0.data() + off, h);
+            if (_tailInputFill == t)
+                _tailPrecalculated0.swap(_tailOutput0);
+        }
+        if (hasTail && _tailInputFill == t && _backgroundInput.size() == t && _tailOutput.size() == t) {
+            waitForTailConvolution();
+            _tailPrecalculated.swap(_tailOutput);
+            _backgroundInput.copyFrom(_tailInput);
+            startTailConvolution();
+        }
+        if (_tailInputFill == t) {
+            _tailInputFill = 0;
+            _precalculatedPos = 0;
+        }
+        processed += n;
+    }
+}
+
+void TwoStageConvolver::startTailConvolution()
+{
+    _tail.process(_backgroundInput.data(), _tailOutput.data(), _tailBlockSize);
+}
+
+void TwoStageConvolver::waitForTailConvolution() {}
+
+} // namespace convolution

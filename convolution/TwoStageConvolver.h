@@ -1,0 +1,69 @@
+// Zero-latency convolution with a long response: a partitioned convolver with
+// small blocks for the head of the response, and two more for the tail whose
+// results are computed one tail block ahead.
+#pragma once
+
+#include <cstddef>
+
+#include "PartitionedConvolver.h"
+#include "Utilities.h"
+
+namespace convolution {
+
+class TwoStageConvolver {
+public:
+    TwoStageConvolver() = default; // [host thread]
+    virtual ~TwoStageConvolver();  // [host thread]
+
+    TwoStageConvolver(const TwoStageConvolver&) = delete;
+    TwoStageConvolver& operator=(const TwoStageConvolver&) = delete;
+
+    // Forgets the response and all history; process then writes zeros.
+    // [host thread]
+    void reset();
+
+    // Sets up ir[0..irLen): head blocks of headBlockSize, tail blocks of
+    // tailBlockSize (exchanged when the head is larger, both rounded up to
+    // powers of two). Trailing samples below 1e-6 in magnitude are dropped; an
+    // empty response leaves the convolver silent and answers true. Answers
+    // false, leaving it silent, for a zero block size or when memory runs out.
+    // [host thread]
+    bool init(size_t headBlockSize, size_t tailBlockSize, const float* ir, size_t irLen);
+
+    // Overwrites output[0..len) with the convolution of the stream with the
+    // response; output may be input itself. [audio thread]
+    void process(const float* input, float* output, size_t len);
+
+    size_t headBlockSize() const { return _headBlockSize; }
+    size_t tailBlockSize() const { return _tailBlockSize; }
+    size_t headSegmentCount() const { return _head.segmentCount(); }
+    size_t tail0SegmentCount() const { return _tail0.segmentCount(); }
+    size_t tailSegmentCount() const { return _tail.segmentCount(); }
+
+protected:
+    // Runs the tail convolution of the last complete tail block, on the
+    // calling thread. [audio thread]
+    virtual void startTailConvolution();
+    // Nothing to wait for: the tail convolution is done when start returns.
+    // [audio thread]
+    virtual void waitForTailConvolution();
+
+private:
+    void processTail(const float* input, float* output, size_t len);
+
+    size_t _headBlockSize = 0;
+    size_t _tailBlockSize = 0;
+    PartitionedConvolver _head;
+    PartitionedConvolver _tail0;
+    Buffer<float> _tailOutput0;
+    Buffer<float> _tailPrecalculated0;
+    PartitionedConvolver _tail;
+    Buffer<float> _tailOutput;
+    Buffer<float> _tailPrecalculated;
+    Buffer<float> _tailInput;
+    size_t _tailInputFill = 0;
+    size_t _precalculatedPos = 0;
+    Buffer<float> _backgroundInput;
+};
+
+} // namespace convolution

@@ -1,0 +1,137 @@
+#include "Utilities.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+namespace convolution {
+
+namespace details {
+
+void CheckFailed(const char* operation, const char* condition, const char* file, int line)
+{
+    std::fprintf(stderr, "%s:%d: %s: check failed: %s\n", file, line, operation, condition);
+    std::fflush(stderr);
+    std::abort();
+}
+
+void* AllocateZeroed(size_t n, size_t elementSize)
+{
+    if (n == 0 || elementSize == 0 || n > (static_cast<size_t>(PTRDIFF_MAX) - kAlignment) / elementSize)
+        return nullptr;
+    const size_t bytes = n * elementSize;
+    void* memory = ::operator new(bytes, std::align_val_t(kAlignment), std::nothrow);
+    if (memory)
+        std::memset(memory, 0, bytes);
+    return memory;
+}
+
+void Release(void* memory)
+{
+    if (memory)
+        ::operator delete(memory, std::align_val_t(kAlignment));
+}
+
+} // namespace details
+
+bool SplitSpectrum::resize(size_t n)
+{
+    if (!re.resize(n) || !im.resize(n)) {
+        clear();
+        return false;
+    }
+    _size = n;
+    return true;
+}
+
+void SplitSpectrum::clear()
+{
+    re.clear();
+    im.clear();
+    _size = 0;
+}
+
+void SplitSpectrum::setZero()
+{
+    re.setZero();
+    im.setZero();
+}
+
+void SplitSpectrum::copyFrom(const SplitSpectrum& other)
+{
+    re.copyFrom(other.re);
+    im.copyFrom(other.im);
+}
+
+namespace {
+typedef float Float4 __attribute__((vector_size(16)));
+
+inline Float4 Load4(const float* p)
+{
+    Float4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline void Store4(float* p, Float4 v) { std::memcpy(p, &v, sizeof v); }
+} // namespace
+
+void ComplexMultiplyAccumulate(SplitSpectrum& result, const SplitSpectrum& a, const SplitSpectrum& b)
+{
+    CONVOLUTION_CHECK("ComplexMultiplyAccumulate", result.size() == a.size());
+    CONVOLUTION_CHECK("ComplexMultiplyAccumulate", result.size() == b.size());
+    size_t len = result.size();
+    if (a.size() < len)
+        len = a.size();
+    if (b.size() < len)
+        len = b.size();
+    ComplexMultiplyAccumulate(result.re.data(), result.im.data(), a.re.data(), a.im.data(), b.re.data(),
+                              b.im.data(), len);
+}
+
+void ComplexMultiplyAccumulate(float* resultRe, float* resultIm, const float* aRe, const float* aIm,
+                               const float* bRe, const float* bIm, size_t len)
+{
+    const size_t vectorLen = len & ~size_t(3);
+    size_t i = 0;
+    for (; i < vectorLen; i += 4) {
+        const Float4 ar = Load4(aRe + i), ai = Load4(aIm + i);
+        const Float4 br = Load4(bRe + i), bi = Load4(bIm + i);
+        Store4(resultRe + i, (ar * br + Load4(resultRe + i)) - ai * bi);
+        Store4(resultIm + i, (ar * bi + Load4(resultIm + i)) + br * ai);
+    }
+    for (; i < len; ++i) {
+        const float ar = aRe[i], ai = aIm[i], br = bRe[i], bi = bIm[i];
+        resultRe[i] = (ar * br + resultRe[i]) - ai * bi;
+        resultIm[i] = (ar * bi + resultIm[i]) + br * ai;
+    }
+}
+
+void AddSamples(float* result, const float* a, const float* b, size_t len)
+{
+    const size_t blockLen = len & ~size_t(15);
+    size_t i = 0;
+    for (; i < blockLen; i += 16) {
+        Store4(result + i, Load4(a + i) + Load4(b + i));
+        Store4(result + i + 4, Load4(a + i + 4) + Load4(b + i + 4));
+        Store4(result + i + 8, Load4(a + i + 8) + Load4(b + i + 8));
+        Store4(result + i + 12, Load4(a + i + 12) + Load4(b + i + 12));
+    }
+    for (; i + 4 <= len; i += 4)
+        Store4(result + i, Load4(a + i) + Load4(b + i));
+    for (; i < len; ++i)
+        result[i] = a[i] + b[i];
+}
+
+void CopyAndPad(Buffer<float>& dest, const float* src, size_t srcSize)
+{
+    CONVOLUTION_CHECK("CopyAndPad", dest.size() >= srcSize);
+    const size_t n = srcSize < dest.size() ? srcSize : dest.size();
+    if (n)
+        std::memmove(dest.data(), src, n * sizeof(float));
+    if (dest.size() > n)
+        std::memset(dest.data() + n, 0, (dest.size() - n) * sizeof(float));
+}
+
+} // namespace convolution

@@ -1,0 +1,77 @@
+#include "CorrectionFilter.h"
+#include "CorrectionTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+using namespace correction_test;
+
+TEST(CorrectionPoles, FrequenciesStabilityAndAnchors)
+{
+    float a1[sectionCount], a2[sectionCount];
+    computeCorrectionPoles(a1, a2);
+    for (int k = 0; k < sectionCount; ++k)
+    {
+        EXPECT_GT(a2[k], 0.0f);
+        EXPECT_LT(a2[k], 1.0f);
+        EXPECT_LT(std::fabs(a1[k]), 1.0f + a2[k]);
+        const double hz = 48000.0 / (2.0 * pi) * std::acos(-double(a1[k]) / (2.0 * std::sqrt(double(a2[k]))));
+        const double expected = 50.0 * std::pow(400.0, k / 99.0);
+        EXPECT_NEAR(hz / expected, 1.0, 1e-3) << k;
+    }
+    EXPECT_NEAR(a1[0], -1.99954891, 1e-7);
+    EXPECT_NEAR(a2[0], 0.999591768, 1e-7);
+    EXPECT_NEAR(a1[50], -1.96569753, 1e-7);
+    EXPECT_NEAR(a2[98], 0.741963923, 1e-7);
+    EXPECT_NEAR(a1[99], 1.60389662, 1e-7);
+    EXPECT_NEAR(a2[99], 0.857493639, 1e-7);
+}
+
+TEST(CorrectionFilter, ImpulseResponseMatchesTheParallelForm)
+{
+    float a1[sectionCount], a2[sectionCount];
+    computeCorrectionPoles(a1, a2);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> value(-1e-3f, 1e-3f);
+    float record[recordSize];
+    for (float& c : record)
+        c = value(random);
+    record[dryTap] = 0.8f;
+    record[firstDirectTap + 3] = -0.25f;
+
+    const auto y = impulseResponse(record, a1, a2, 1 << 17);
+    EXPECT_FLOAT_EQ(float(y[0]), record[dryTap] + [&] {
+        float s = 0.0f;
+        for (int k = 0; k < sectionCount; ++k)
+            s += record[2 * k];
+        return s;
+    }());
+    double tail = 0.0;
+    for (std::size_t n = y.size() - 1000; n < y.size(); ++n)
+        tail = std::max(tail, std::fabs(y[n]));
+    EXPECT_LT(tail, 1e-9);
+    for (int bin : {0, 1, 5, 17, 34, 100, 341, 1023, 2048, 4096, 6000, 8190, 8191})
+    {
+        const Complex expected = recordResponse(record, a1, a2, binAngle(bin));
+        const Complex measured = directDft(y, binAngle(bin));
+        EXPECT_LT(std::abs(measured - expected), 1e-3 * std::abs(expected)) << bin;
+    }
+}
+
+TEST(CorrectionFilter, DirectTapsDelayTheInput)
+{
+    float a1[sectionCount], a2[sectionCount];
+    computeCorrectionPoles(a1, a2);
+    float record[recordSize] = {};
+    for (int m = 0; m < directTapCount; ++m)
+        record[firstDirectTap + m] = float(m + 2);
+    record[dryTap] = 1.0f;
+    const auto y = impulseResponse(record, a1, a2, 16);
+    EXPECT_EQ(y[0], 1.0);
+    for (int m = 0; m < directTapCount; ++m)
+        EXPECT_EQ(y[m + 1], double(m + 2));
+    for (int n = 11; n < 16; ++n)
+        EXPECT_EQ(y[n], 0.0);
+}
