@@ -4,6 +4,7 @@
 #include <CoreFoundation/CoreFoundation.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -74,6 +75,24 @@ struct Bundle {
   }
   CFBundleRef ref = nullptr;
 };
+
+// Whether line is "[<tag>](0x<hex digits>) <rest>".
+inline bool isLogLine(const std::string& line, const std::string& tag, const std::string& rest) {
+  const std::string head = "[" + tag + "](0x";
+  if (line.compare(0, head.size(), head) != 0) return false;
+  size_t i = head.size();
+  const size_t digits = i;
+  while (i < line.size() && std::isxdigit(static_cast<unsigned char>(line[i])) && !std::isupper(line[i])) ++i;
+  return i > digits && line.compare(i, std::string::npos, ") " + rest) == 0;
+}
+
+// The lines of a captured text, without their line feeds; a last line without one is kept.
+inline std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::stringstream in(text);
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
 
 struct HostCall {
   std::string name;

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <regex>
 #include <string>
 
 #include "BridgeTestSupport.h"
@@ -38,9 +37,11 @@ TEST(LogLines, CarryTheTagAndTheThread) {
   setRoruvovuzLogTag(name);
   SY_LOG("[%s](%p) VST resume\n");
   const std::string text = capture.text();
-  EXPECT_TRUE(std::regex_match(text, std::regex("\\[Roruvovuz\\]\\(0x[0-9a-f]+\\) VST setBlockSize: 512\n"
-                                                "\\[Maker: Quillatone!\\]\\(0x[0-9a-f]+\\) VST resume\n")))
-      << text;
+  const auto got = bridgetest::lines(text);
+  ASSERT_EQ(got.size(), 2u) << text;
+  EXPECT_TRUE(bridgetest::isLogLine(got[0], "Roruvovuz", "VST setBlockSize: 512")) << got[0];
+  EXPECT_TRUE(bridgetest::isLogLine(got[1], "Maker: Quillatone!", "VST resume")) << got[1];
+  EXPECT_FALSE(bridgetest::isLogLine("[Roruvovuz](0x) VST resume", "Roruvovuz", "VST resume"));
   UInt8 longName[256];
   longName[0] = 255;
   std::memset(longName + 1, 'z', 255);
