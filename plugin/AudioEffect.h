@@ -114,6 +114,12 @@ protected:
 // Factory seam: defined by the module that links the plug-in entry.
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster);
 
+#if defined(_WIN32)
+// The DLL's module instance, written by DllMain; the editor layer loads the
+// DLL's own resources through it.
+extern void* moduleHandle;
+#endif
+
 // Answer of the deprecated effIdentify opcode ("NvEf").
 constexpr VstIntPtr kEffectIdentifyAnswer = 0x4E764566;
 // Unique identifier the base record starts with ("NoEf").

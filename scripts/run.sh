@@ -6,4 +6,5 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build/release"
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUILLATONE_CHECKS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)"
-echo "nothing to run yet"
+# Until the processor module exists: the probe effect in the command-line host.
+"$build/tools/host/quillatone-host" "$build/tests/plugin/quillatone_probe.so"

@@ -1,0 +1,6 @@
+// The probe module's factory.
+#include "ProbeEffect.h"
+
+AudioEffect* createEffectInstance(audioMasterCallback master) {
+    return new ProbeEffect(master);
+}
