@@ -152,6 +152,30 @@ TEST(Bundles, LoadLookUpAndUnload) {
   CFRelease(u);
 }
 
+TEST(Bundles, CodeFindsItsOwnBundleThroughItsImagePath) {
+  TempFolder tmp;
+  const std::string root = makeBundle(tmp, "Own.component");
+  CFURLRef u = fileURL(root, true);
+  CFBundleRef b = CFBundleCreate(nullptr, u);
+  void* code = CFBundleGetFunctionPointerForName(b, CFSTR("symacTestAnswer"));
+  ASSERT_NE(code, nullptr);
+  // As the bridge does: the image path, less MacOS/<executable>, Contents and the file.
+  Dl_info info;
+  ASSERT_NE(dladdr(code, &info), 0);
+  const std::string image = info.dli_fname;
+  CFURLRef url = fileURL(image, false);
+  for (int i = 0; i < 3; ++i) {
+    CFURLRef parent = CFURLCreateCopyDeletingLastPathComponent(nullptr, url);
+    ASSERT_NE(parent, nullptr);
+    CFRelease(url);
+    url = parent;
+  }
+  CFBundleRef found = CFBundleCreate(nullptr, url);
+  EXPECT_EQ(found, b);
+  EXPECT_EQ(CFGetRetainCount(b), 2);
+  for (CFTypeRef o : {CFTypeRef(found), CFTypeRef(url), CFTypeRef(b), CFTypeRef(u)}) CFRelease(o);
+}
+
 TEST(MainBundle, IdentityComesFromTheHook) {
   CFBundleRef main = CFBundleGetMainBundle();
   ASSERT_NE(main, nullptr);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <string>
 
 namespace {
@@ -169,6 +170,44 @@ TEST(PlistReader, LoadsNoExternalEntitiesAndRefusesBinary) {
   }
   EXPECT_EQ(parse(std::string("bplist00\0\0\0", 11), &why), nullptr);
   EXPECT_NE(why.find("Binary"), std::string::npos);
+}
+
+TEST(PlistReader, MutatedInputNeverCrashes) {
+  CFMutableDictionaryRef d = presetLike();
+  CFDataRef xml = CFPropertyListCreateXMLData(nullptr, d);
+  const std::string good = text(xml);
+  CFRelease(xml);
+  CFRelease(d);
+  std::mt19937 random(99);
+  const char alphabet[] = "<>/&;=\"'!?[]dictkeystringintegerrealdataarraytrue false \n\t\x80\xff\x00";
+  int parsed = 0;
+  for (int trial = 0; trial < 2000; ++trial) {
+    std::string s = good;
+    const int edits = 1 + int(random() % 5);
+    for (int e = 0; e < edits; ++e) {
+      const size_t at = random() % s.size();
+      switch (random() % 3) {
+        case 0:
+          s[at] = alphabet[random() % (sizeof alphabet - 1)];
+          break;
+        case 1:
+          s.erase(at, 1 + random() % 8);
+          break;
+        default:
+          s.insert(at, 1, alphabet[random() % (sizeof alphabet - 1)]);
+      }
+      if (s.empty()) s = "<";
+    }
+    CFPropertyListRef p = parse(s);
+    if (p != nullptr) {
+      ++parsed;
+      CFDataRef again = CFPropertyListCreateXMLData(nullptr, p);
+      EXPECT_NE(again, nullptr);
+      if (again != nullptr) CFRelease(again);
+      CFRelease(p);
+    }
+  }
+  EXPECT_GT(parsed, 0);
 }
 
 TEST(PlistReader, LimitsNesting) {
