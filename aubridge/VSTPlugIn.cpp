@@ -364,6 +364,7 @@ void VSTPlugIn::processEvents(VstEvents* events) {
 
 void VSTPlugIn::processAccumulating(float** inputs, float** outputs, SInt32 frames) {
   require(openFlag && resumedFlag, "VSTPlugIn::processAccumulating: not resumed");
+  if (frames <= 0) return;
   if (aeffect->process == nullptr) {
     SY_LOG("[%s](%p) VST process function pointer was null\n");
     return;
@@ -377,6 +378,7 @@ void VSTPlugIn::processAccumulating(float** inputs, float** outputs, SInt32 fram
 
 void VSTPlugIn::processReplacing(float** inputs, float** outputs, SInt32 frames) {
   require(openFlag && resumedFlag && canProcessReplacing(), "VSTPlugIn::processReplacing: cannot process");
+  if (frames <= 0) return;  // nothing to render; a negative count never reaches the effect
   bool failed = false;
   if (aeffect->processReplacing == nullptr) {
     SY_LOG("[%s](%p) VST processReplacing function pointer was null\n");

@@ -311,6 +311,10 @@ TEST_F(VSTPlugInTest, ProcessingFollowsTheEffect) {
   p->processReplacing(ins, outs, 32);
   EXPECT_FLOAT_EQ(out0[5], 0.5f * 2.0f + 0.01f);
   EXPECT_FLOAT_EQ(out1[5], 0.5f * 2.0f + 0.02f);
+  const int blocks = fake().processCount;
+  p->processReplacing(ins, outs, 0);
+  p->processReplacing(ins, outs, -5);
+  EXPECT_EQ(fake().processCount, blocks);
   EXPECT_EQ(p->suspend(), 0);
   EXPECT_FALSE(p->isResumed());
   EXPECT_THROW(p->suspend(), RoruvovuzException);

@@ -1,4 +1,5 @@
 // Ordered collections; with NULL callbacks they hold raw, unretained pointers.
+// Every function here may be called from any thread; a mutable object needs one writer at a time.
 #pragma once
 
 #include <CoreFoundation/CFBase.h>

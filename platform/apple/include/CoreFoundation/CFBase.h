@@ -1,4 +1,5 @@
 // Core object model: reference-counted, typed objects behind opaque references.
+// Every function here may be called from any thread; a mutable object needs one writer at a time.
 #pragma once
 
 #include <MacTypes.h>

@@ -1,4 +1,5 @@
 // Bundles as folders: Contents/Info.plist, Contents/MacOS/<executable>, Contents/Resources.
+// Bundle functions may be called from any thread; the bundle table is locked inside.
 #pragma once
 
 #include <CoreFoundation/CFArray.h>

@@ -1,4 +1,5 @@
 // Byte buffers.
+// Every function here may be called from any thread; a mutable object needs one writer at a time.
 #pragma once
 
 #include <CoreFoundation/CFBase.h>

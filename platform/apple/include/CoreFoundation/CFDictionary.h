@@ -1,4 +1,5 @@
 // Key-value collections; keys compare with the key callbacks (CFEqual and CFHash for CF types).
+// Every function here may be called from any thread; a mutable object needs one writer at a time.
 #pragma once
 
 #include <CoreFoundation/CFBase.h>

@@ -1,4 +1,5 @@
 // Property lists as XML: strings, numbers, booleans, data, arrays and dictionaries.
+// Every function here may be called from any thread; a mutable object needs one writer at a time.
 #pragma once
 
 #include <CoreFoundation/CFBase.h>

@@ -1,4 +1,5 @@
 // Immutable Unicode strings (UTF-16 inside) with Mac Roman, ASCII and UTF-8 conversion.
+// Every function here may be called from any thread; a mutable object needs one writer at a time.
 #pragma once
 
 #include <CoreFoundation/CFBase.h>
