@@ -83,6 +83,7 @@ const ThirdParty kPlugIns[] = {
     {"3BandEQ", "/usr/lib/vst/3BandEQ-vst.so", 2, 2, true},
     {"PingPongPan", "/usr/lib/vst/PingPongPan-vst.so", 2, 2, true},
     {"MaGigaverb", "/usr/lib/vst/MaGigaverb-vst.so", 2, 2, true},
+    {"MaBitcrush", "/usr/lib/vst/MaBitcrush-vst.so", 1, 2, true},
     {"LSPCompressor", "/usr/lib/vst/lsp-plugins/compressor-stereo.so", 2, 2, true},
     {"DragonflyRoom", "/usr/lib/lxvst/DragonflyRoomReverb-vst.so", 2, 2, false},
 };
@@ -149,6 +150,36 @@ TEST(ThirdPartyChunks, ChunkProgramsRoundTrip) {
     EXPECT_EQ(againSize, fxpSize) << path;
   }
   if (tested == 0) GTEST_SKIP() << "no chunk plug-ins installed";
+}
+
+TEST(ThirdPartySynth, AsksForMidiAndPlaysANote) {
+  const char* path = "/usr/lib/vst/Kars-vst.so";
+  if (!exists(path)) GTEST_SKIP();
+  TempFolder tmp;
+  Bundle bundle(makeBundle(tmp, "Kars.vst", FORWARDING_SHIM, path));
+  RecordingHost host;
+  auto p = openResumed(host, bundle.ref);
+  EXPECT_EQ(p->getInputCount(), 0);
+  ASSERT_GE(p->getOutputCount(), 1);
+  EXPECT_TRUE(p->wantsMidi());
+  VstMidiEvent note{};
+  note.type = kVstMidiType;
+  note.byteSize = sizeof note;
+  note.deltaFrames = 16;
+  note.midiData[0] = char(0x90);
+  note.midiData[1] = 60;
+  note.midiData[2] = 100;
+  VstEvents events{};
+  events.numEvents = 1;
+  events.events[0] = reinterpret_cast<VstEvent*>(&note);
+  p->processEvents(&events);
+  const auto out = render(*p, {}, 4 * kBlock);
+  double energy = 0;
+  for (float x : out[0]) {
+    ASSERT_TRUE(std::isfinite(x));
+    energy += double(x) * x;
+  }
+  EXPECT_GT(energy, 0.0);
 }
 
 TEST(ThirdPartyEntry, PlugInsExportingOnlyMainNeedTheShim) {
