@@ -64,40 +64,57 @@ private:
 
 namespace {
 
-// cos and sin of 2 pi k/n with k reduced into the first octant first, so the
-// quarter, half and octant angles come out exact.
-void Twiddle(size_t k, size_t n, double& c, double& s)
-{
-    k %= n;
-    const long double pi = 3.141592653589793238462643383279502884L;
-    // Reduce to [0, n/8] by symmetry.
-    bool negSin = false;
-    if (k > n / 2) {
-        k = n - k;
-        negSin = true;
+// cos and sin of 2 pi k/n for every k, from one octant of values computed in
+// long double: the other octants follow by symmetry, so the quarter, half and
+// octant angles come out exact.
+class AngleTable {
+public:
+    // n: a power of two >= 1. Answers false when memory runs out.
+    bool build(size_t n)
+    {
+        _n = n;
+        const size_t count = n / 8 + 1;
+        if (!_cos.resize(count) || !_sin.resize(count))
+            return false;
+        const long double pi = 3.141592653589793238462643383279502884L;
+        for (size_t k = 0; k < count; ++k) {
+            const long double a = 2 * pi * static_cast<long double>(k) / static_cast<long double>(n);
+            _cos[k] = static_cast<double>(std::cos(a));
+            _sin[k] = static_cast<double>(std::sin(a));
+        }
+        return true;
     }
-    bool negCos = false;
-    if (4 * k > n) {
-        k = n / 2 - k;
-        negCos = true;
+
+    // k of an n-point grid; n divides the table's size.
+    void get(size_t k, size_t n, double& c, double& s) const
+    {
+        k = (k % n) * (_n / n);
+        const size_t full = _n;
+        bool negSin = false, negCos = false, swap = false;
+        if (2 * k > full) { // (pi, 2 pi): mirror about the real axis
+            k = full - k;
+            negSin = true;
+        }
+        if (4 * k > full) { // (pi/2, pi]: mirror about the imaginary axis
+            k = full / 2 - k;
+            negCos = true;
+        }
+        if (8 * k > full) { // (pi/4, pi/2]: exchange cos and sin
+            k = full / 4 - k;
+            swap = true;
+        }
+        double cc = _cos[k], ss = _sin[k];
+        if (swap)
+            std::swap(cc, ss);
+        c = negCos ? -cc : cc;
+        s = negSin ? -ss : ss;
     }
-    long double cc, ss;
-    if (8 * k > n) {
-        const long double a = 2 * pi * static_cast<long double>(n / 4 - k) / static_cast<long double>(n);
-        cc = std::sin(a);
-        ss = std::cos(a);
-    } else {
-        const long double a = 2 * pi * static_cast<long double>(k) / static_cast<long double>(n);
-        cc = std::cos(a);
-        ss = std::sin(a);
-    }
-    if (4 * k == n) {
-        cc = 0;
-        ss = 1;
-    }
-    c = static_cast<double>(negCos ? -cc : cc);
-    s = static_cast<double>(negSin ? -ss : ss);
-}
+
+private:
+    size_t _n = 0;
+    convolution::Buffer<double> _cos;
+    convolution::Buffer<double> _sin;
+};
 
 } // namespace
 
@@ -138,13 +155,18 @@ bool SplitRadixFFT::init(size_t size)
         release();
         return false;
     }
+    AngleTable angles;
+    if (!angles.build(size)) {
+        release();
+        return false;
+    }
     for (const Stage& stage : _stages) {
         const size_t q = stage.n / 4;
         double* w = _twiddles.data() + stage.twiddles;
         for (size_t p = 0; p < q; ++p) {
-            Twiddle(p, stage.n, w[p], w[q + p]);
-            Twiddle(2 * p, stage.n, w[2 * q + p], w[3 * q + p]);
-            Twiddle(3 * p, stage.n, w[4 * q + p], w[5 * q + p]);
+            angles.get(p, stage.n, w[p], w[q + p]);
+            angles.get(2 * p, stage.n, w[2 * q + p], w[3 * q + p]);
+            angles.get(3 * p, stage.n, w[4 * q + p], w[5 * q + p]);
             // e^(-i angle): negate the sines.
             w[q + p] = -w[q + p];
             w[3 * q + p] = -w[3 * q + p];
@@ -152,7 +174,7 @@ bool SplitRadixFFT::init(size_t size)
         }
     }
     for (size_t k = 0; k <= m / 2; ++k)
-        Twiddle(k, size, _splitCos[k], _splitSin[k]);
+        angles.get(k, size, _splitCos[k], _splitSin[k]);
     _size = size;
     return true;
 }

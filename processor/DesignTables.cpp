@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -291,7 +292,10 @@ bool writeDesignTableCache(const std::string& path, const DesignTableArrays& t)
         return false;
     try
     {
-        const std::string temporary = path + ".tmp." + std::to_string(static_cast<long>(getpid()));
+        // Unique per process and call: two instances may build at the same time.
+        static std::atomic<unsigned> serial{0};
+        const std::string temporary = path + ".tmp." + std::to_string(static_cast<long>(getpid())) + "." +
+                                      std::to_string(serial.fetch_add(1));
         std::FILE* file = std::fopen(temporary.c_str(), "wb");
         if (!file)
             return false;

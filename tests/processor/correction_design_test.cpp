@@ -251,17 +251,22 @@ TEST(CorrectionDesign, LoudnessTiltFollowsGain)
     ASSERT_TRUE(b.run());
     EXPECT_EQ(0, std::memcmp(a.record, b.record, sizeof a.record)) << "Gain 0.5 ignores the contours";
 
-    // Gain 1: the full 90-phon ratio on top; Gain 0: the 10-phon ratio.
-    for (float gain : {1.0f, 0.0f, 0.75f})
+    // A 90-phon contour 6 dB above the 50-phon one: Gain 1 adds 6 dB everywhere,
+    // Gain 0.75 half the linear ratio.
+    Design c;
+    c.headphone = smoothCurve(gentle);
+    c.loudness90 = flatCurve(6.0f);
+    ASSERT_TRUE(c.run());
+    const std::vector<float> untilted(c.array(desiredGainArray), c.array(desiredGainArray) + designFftSize);
+    for (float gain : {1.0f, 0.75f})
     {
-        b.params[gainParameter] = gain;
-        ASSERT_TRUE(b.run());
-        const float* ratio = b.array(gain >= 0.5f ? loudnessGain90Array : loudnessGain10Array);
-        const float blend = 2.0f * std::fabs(gain - 0.5f);
-        for (int i = 1; i < designBinCount; ++i)
-            ASSERT_NEAR(b.array(desiredGainArray)[i] / a.array(desiredGainArray)[i], ratio[i] * blend + 1 - blend,
-                        1e-5f * ratio[i]);
+        c.params[gainParameter] = gain;
+        ASSERT_TRUE(c.run());
+        const float expected = gain == 1.0f ? 1.9952623f : 0.5f * 1.9952623f + 0.5f;
+        for (int i = 0; i < designFftSize; ++i)
+            ASSERT_NEAR(c.array(desiredGainArray)[i] / untilted[i], expected, 1e-5f) << gain << " " << i;
     }
+
     // Out-of-range "Gain" is clamped.
     b.params[gainParameter] = 3.0f;
     ASSERT_TRUE(b.run());

@@ -59,19 +59,3 @@ TEST(CorrectionFilter, ImpulseResponseMatchesTheParallelForm)
         EXPECT_LT(std::abs(measured - expected), 1e-3 * std::abs(expected)) << bin;
     }
 }
-
-TEST(CorrectionFilter, DirectTapsDelayTheInput)
-{
-    float a1[sectionCount], a2[sectionCount];
-    computeCorrectionPoles(a1, a2);
-    float record[recordSize] = {};
-    for (int m = 0; m < directTapCount; ++m)
-        record[firstDirectTap + m] = float(m + 2);
-    record[dryTap] = 1.0f;
-    const auto y = impulseResponse(record, a1, a2, 16);
-    EXPECT_EQ(y[0], 1.0);
-    for (int m = 0; m < directTapCount; ++m)
-        EXPECT_EQ(y[m + 1], double(m + 2));
-    for (int n = 11; n < 16; ++n)
-        EXPECT_EQ(y[n], 0.0);
-}

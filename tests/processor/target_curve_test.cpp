@@ -69,12 +69,8 @@ TEST(TargetCurve, FlatWhenLevelsAgreeAndMiddleValueUnused)
         EXPECT_EQ(runEnd(c, 0, 0.4f), designBinCount) << corner;
     }
     EXPECT_EQ(build({0.3f, 0.1f, 0.0f, 0.7f, 0.2f, 0.9f}), build({0.3f, 0.1f, 1.0f, 0.7f, 0.2f, 0.9f}));
-}
-
-TEST(TargetCurve, ZeroCornerStartsAtTheMiddleLevel)
-{
-    const auto c = build({0.0f, 0.1f, 0.5f, 0.7f, 0.5f, 0.3f});
-    EXPECT_EQ(runEnd(c, 0, 0.7f), 512);
+    // A zero first corner starts the curve at the middle level.
+    EXPECT_EQ(runEnd(build({0.0f, 0.1f, 0.5f, 0.7f, 0.5f, 0.3f}), 0, 0.7f), 512);
 }
 
 TEST(TargetCurve, OneBinRampHoldsItsStartWithoutDividing)

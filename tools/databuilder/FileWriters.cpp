@@ -67,7 +67,23 @@ bool writeCurveFile(const std::string& path, const std::vector<float>& hz,
 
 bool writeFloatWav(const std::string& path, const std::vector<float>& samples, int sampleRate)
 {
-    const uint32_t dataBytes = uint32_t(samples.size() * 4);
+    return writeFloatWav(path, std::vector<std::vector<float>>{ samples }, sampleRate);
+}
+
+bool writeFloatWav(const std::string& path, const std::vector<std::vector<float>>& channels,
+                   int sampleRate)
+{
+    if (channels.empty())
+        return false;
+    const size_t frames = channels[0].size();
+    for (const auto& channel : channels)
+        if (channel.size() != frames)
+            return false;
+    const uint16_t count = uint16_t(channels.size());
+    const uint64_t dataBytes64 = uint64_t(frames) * count * 4;
+    if (dataBytes64 > 0xFFFFFFFFull - 36)
+        return false;
+    const uint32_t dataBytes = uint32_t(dataBytes64);
     std::vector<unsigned char> bytes;
     bytes.reserve(44 + dataBytes);
     putText(bytes, "RIFF");
@@ -76,15 +92,16 @@ bool writeFloatWav(const std::string& path, const std::vector<float>& samples, i
     putText(bytes, "fmt ");
     put32(bytes, 16);
     put16(bytes, 3); // IEEE float
-    put16(bytes, 1); // mono
+    put16(bytes, count);
     put32(bytes, uint32_t(sampleRate));
-    put32(bytes, uint32_t(sampleRate) * 4);
-    put16(bytes, 4);
+    put32(bytes, uint32_t(sampleRate) * 4u * count);
+    put16(bytes, uint16_t(4 * count));
     put16(bytes, 32);
     putText(bytes, "data");
     put32(bytes, dataBytes);
-    for (float v : samples)
-        putFloat(bytes, v);
+    for (size_t i = 0; i < frames; ++i)
+        for (const auto& channel : channels)
+            putFloat(bytes, channel[i]);
     return writeAll(path, bytes);
 }
 

@@ -17,6 +17,10 @@ bool writeCurveFile(const std::string& path, const std::vector<float>& hz,
 // Mono 32-bit float RIFF/WAVE (format tag 3).
 bool writeFloatWav(const std::string& path, const std::vector<float>& samples, int sampleRate);
 
+// The same with any number of channels of equal length, interleaved.
+bool writeFloatWav(const std::string& path, const std::vector<std::vector<float>>& channels,
+                   int sampleRate);
+
 bool writeTextFile(const std::string& path, const std::string& text);
 
 } // namespace databuilder

@@ -1,0 +1,16 @@
+#include "ChainStages.h"
+
+#include <cmath>
+
+namespace chain
+{
+
+void PeakingCoefficients::update(float rateRatio)
+{
+    const float x = 0.95238095f * rateRatio;
+    k = -std::cos(3.14159265f * x);
+    const float t = std::tan(0.0302250534f * x);
+    m = (1.0f - 6.0f * t) / (1.0f + 6.0f * t);
+}
+
+} // namespace chain

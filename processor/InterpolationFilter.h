@@ -1,0 +1,56 @@
+#pragma once
+
+// The 4x stage's recursive low-pass: run at four times the input rate on the
+// zero-stuffed input, it removes the images of the stuffing before the
+// six-point interpolator picks the internal samples.
+//
+// 8th order, direct form: y = sum b[k] x[n-k] (k = 0..8) + sum f[k] y[n-1-k]
+// (k = 0..7), the feedback coefficients stored with the sign the recursion
+// adds. The coefficients are held in double, rounded to float when the
+// processor loads them; the histories and the sums run in double, as a float
+// direct form of this order only reaches about -66 dB of accuracy.
+namespace interpolation
+{
+
+inline constexpr int feedForwardCount = 9;
+inline constexpr int feedbackCount = 8;
+inline constexpr int coefficientCount = feedForwardCount + feedbackCount;  // 17
+
+// b[0..8] then f[0..7]. Unity gain at DC. [any thread]
+extern const double designCoefficients[coefficientCount];
+
+// One channel's histories: the last eight inputs and outputs, newest first.
+struct FilterState
+{
+    double input[feedbackCount];
+    double output[feedbackCount];
+
+    // [any thread, not while the audio thread runs this state]
+    void reset()
+    {
+        for (int k = 0; k < feedbackCount; ++k)
+            input[k] = output[k] = 0.0;
+    }
+};
+
+// Runs one sample u through the filter with the 17 float coefficients and
+// returns the output. [audio thread]
+inline float runFilter(const float* coefficients, FilterState& state, float u)
+{
+    const double x = u;
+    double sum = double(coefficients[0]) * x;
+    for (int k = 0; k < feedbackCount; ++k)
+        sum += double(coefficients[1 + k]) * state.input[k];
+    for (int k = 0; k < feedbackCount; ++k)
+        sum += double(coefficients[feedForwardCount + k]) * state.output[k];
+    for (int k = feedbackCount - 1; k > 0; --k)
+    {
+        state.input[k] = state.input[k - 1];
+        state.output[k] = state.output[k - 1];
+    }
+    state.input[0] = x;
+    state.output[0] = sum;
+    return float(sum);
+}
+
+} // namespace interpolation
