@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -149,8 +150,13 @@ int runRender(const HostOptions& options, std::FILE* out, std::FILE* err) {
     std::fprintf(out, "%s\n", formatSummary(options.label, levels).c_str());
     std::fflush(out);
     size_t nonFinite = 0;
+    double inputPeak = 0.0, outputPeak = 0.0;
+    for (const ChannelLevel& l : levels.input)
+        inputPeak = std::max(inputPeak, l.peak);
     for (const ChannelLevel& l : levels.output)
-        nonFinite += l.nonFinite;
+        nonFinite += l.nonFinite, outputPeak = std::max(outputPeak, l.peak);
+    if (inputPeak > 0.0 && outputPeak == 0.0)
+        std::fprintf(err, "quillatone-host: warning: %s is silent\n", options.output.c_str());
     for (const ChannelLevel& l : levels.tail)
         nonFinite += l.nonFinite;
     if (nonFinite)

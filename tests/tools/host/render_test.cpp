@@ -220,6 +220,13 @@ TEST_F(RenderTest, ProgramAndParametersAreAppliedInOrder) {
     for (size_t c = 0; c < 2; ++c)
         for (size_t i = 0; i < noise[c].size(); ++i)
             ASSERT_EQ(output.channels[c][i], noise[c][i] * 0.25f) << c << " " << i;
+    EXPECT_EQ(messages_, "");
+
+    // Muted: the file is written and the silence pointed out.
+    o.params = {{1, 1.0f}};
+    ASSERT_EQ(run(o), 0) << messages_;
+    EXPECT_NE(messages_.find("warning: " + o.output + " is silent"), std::string::npos) << messages_;
+    EXPECT_NE(summary_.find("out rms L -inf R -inf"), std::string::npos) << summary_;
 }
 
 TEST_F(RenderTest, RefusalsWriteNoOutput) {
