@@ -83,18 +83,13 @@ echo "== plug-in: $plugin"
 
 mkdir -p "$out"
 modes=("MIX 0" "HEADPHONES 0.5" "PLACES 1")  # parameter 15: int(2 v) = 0, 1, 2
-if [ -n "$input" ]; then
-  name=$(basename "$input" .wav)
-  sources=("$name|--input|$input")
-else
-  sources=("pink-noise|--signal|pink" "music|--signal|music")
-fi
-
 status=0
 written=()
-for source in "${sources[@]}"; do
-  IFS='|' read -r name how what <<<"$source"
-  save=()
+
+# render_all NAME SOURCE-OPTION VALUE: the source through the three modes.
+render_all() {
+  local name=$1 how=$2 what=$3 entry mode value file
+  local save=()
   if [ "$how" = --signal ]; then
     save=(--save-input "$out/$name.wav")
     written+=("$out/$name.wav")
@@ -102,12 +97,11 @@ for source in "${sources[@]}"; do
   echo "== $name"
   for entry in "${modes[@]}"; do
     read -r mode value <<<"$entry"
+    local params=(--param "15=$value")
+    file=$out/$name-$mode.wav
     if [ -n "$probe" ]; then
-      file=$out/$name-$mode-probe.wav
       params=()
-    else
-      file=$out/$name-$mode.wav
-      params=(--param "15=$value")
+      file=$out/$name-$mode-probe.wav
     fi
     if "$host" --render "$file" "$how" "$what" "${save[@]}" "${params[@]}" --tail 1.5 \
          --label "$mode$probe" "$plugin"; then
@@ -118,7 +112,14 @@ for source in "${sources[@]}"; do
     fi
     save=()
   done
-done
+}
+
+if [ -n "$input" ]; then
+  render_all "$(basename "$input" .wav)" --input "$input"
+else
+  render_all pink-noise --signal pink
+  render_all music --signal music
+fi
 
 echo "== written to $out:"
 for f in "${written[@]}"; do
