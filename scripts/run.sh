@@ -5,7 +5,7 @@
 #
 #   scripts/run.sh [INPUT.wav]
 #
-# Output: $QUILLATONE_DEMO_OUT, else ./quillatone-demo. Data root:
+# Output: $QUILLATONE_DEMO_OUT, else build/demo. Data root:
 # $QUILLATONE_DATA_ROOT, else $XDG_DATA_HOME, else $HOME/.local/share; the
 # data folder is <root>/Harlox/Quillatone. Build jobs: $QUILLATONE_JOBS, else
 # all cores.
@@ -21,7 +21,7 @@ if [ -n "$input" ] && [ ! -f "$input" ]; then
   echo "run.sh: no such file: $input" >&2
   exit 2
 fi
-out=${QUILLATONE_DEMO_OUT:-$PWD/quillatone-demo}
+out=${QUILLATONE_DEMO_OUT:-$top/build/demo}
 jobs=${QUILLATONE_JOBS:-$(nproc)}
 
 # The data root as the plug-in finds it on Linux.
@@ -80,6 +80,8 @@ if [ -z "$plugin" ]; then
   echo "!! stereo gain with no modes. Its files are named *-probe.wav and sound like the input."
 fi
 echo "== plug-in: $plugin"
+# The plug-in's record as the command-line host sees it.
+"$host" --sample-rate 48000 "$plugin"
 
 mkdir -p "$out"
 modes=("MIX 0" "HEADPHONES 0.5" "PLACES 1")  # parameter 15: int(2 v) = 0, 1, 2
