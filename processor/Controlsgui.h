@@ -109,7 +109,7 @@ public:
 
     // Non-virtual accessors for the editor (read without a lock).
     float* getTargetCurve() { return targetCurve; }            // [any thread]
-    static constexpr int getTargetCurveSize() { return designBins; }
+    static constexpr int getTargetCurveSize() { return designBins; }  // [any thread]
     float (*getPanelArrays())[panelBins] { return panelArrays; }  // [any thread]
 
     // Trim and VOLUME: parameter 7 <-> the active trim; nothing happens when
