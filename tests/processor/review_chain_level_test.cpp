@@ -1,0 +1,38 @@
+// The level of the dry HEADPHONES path with flat curves is the product of the
+// chain's gains: 1/4 of the zero-stuffed 4x stage, 6 into the chain, the
+// saturator's linear term 1.01296461, 0.125 after the gate and 0.5 * 6 of the
+// output stage below its centre, times the trim.
+#include "ControlsguiTestSupport.h"
+
+namespace
+{
+
+double levelDb(qtest::Instance& fx, double hz)
+{
+    std::vector<float> outL, outR;
+    const auto in = qtest::sine(24000, hz, 0.1);
+    fx.run(in, in, outL, outR, 64);
+    EXPECT_NEAR(qtest::rms(outR, 12000), qtest::rms(outL, 12000), 1e-4 * qtest::rms(outL, 12000));
+    return 20 * std::log10(qtest::rms(outL, 12000) / qtest::rms(in, 12000));
+}
+
+TEST(ReviewChainLevel, DryHeadphonesPathIsTheProductOfTheChainGains)
+{
+    qtest::DataFolder data;
+    data.writeFlatGateCurves();
+    qtest::Instance fx;
+    fx.set(15, 0.5f);  // HEADPHONES A, emulating a flat curve
+    const double expected = 20 * std::log10(0.25 * 6.0 * 1.01296461 * 0.125 * (0.5 * 6.0) * 2.0);
+    EXPECT_NEAR(levelDb(fx, 100.0), expected, 0.02);
+    EXPECT_NEAR(levelDb(fx, 1000.0), expected, 0.02);
+
+    // Trim 28 + 3 * 1 + 0 at 0.6: +3 dB.
+    fx.set(31, 0.6f);
+    EXPECT_NEAR(levelDb(fx, 1000.0), expected + 3.0, 0.02);
+    // Other modes' trims do not touch it.
+    fx.set(28, 0.0f);
+    fx.set(34, 1.0f);
+    EXPECT_NEAR(levelDb(fx, 1000.0), expected + 3.0, 0.02);
+}
+
+} // namespace
