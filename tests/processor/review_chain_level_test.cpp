@@ -36,3 +36,40 @@ TEST(ReviewChainLevel, DryHeadphonesPathIsTheProductOfTheChainGains)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(ReviewChainLevel, NonFiniteInputSamplesEnterAsSilence)
+{
+    // One NaN or infinite frame from the host would otherwise stay in the
+    // recursive states and leave every later output NaN.
+    qtest::DataFolder data;
+    data.writeFlatGateCurves();
+    const auto clean = qtest::sine(4096, 1000, 0.1);
+    auto zeroed = clean;
+    zeroed[100] = 0.0f;
+    std::vector<float> refL, refR;
+    {
+        qtest::Instance fx;
+        fx.set(15, 0.5f);
+        fx.run(zeroed, zeroed, refL, refR, 64);
+    }
+    for (float bad : {NAN, INFINITY, -INFINITY})
+    {
+        qtest::Instance fx;
+        fx.set(15, 0.5f);
+        auto in = clean;
+        in[100] = bad;
+        std::vector<float> outL, outR;
+        fx.run(in, clean, outL, outR, 64);
+        std::vector<float> outL2, outR2;
+        fx.run(clean, in, outL2, outR2, 64);  // and on the right input
+        EXPECT_EQ(outL, refL) << bad;
+        for (size_t n = 0; n < outR2.size(); ++n)
+            ASSERT_TRUE(std::isfinite(outR2[n])) << bad << " frame " << n;
+        EXPECT_TRUE(std::isfinite(*fx.object().getInputPeakRight()));
+    }
+}
+
+} // namespace
