@@ -25,6 +25,8 @@
 // work to the audio thread through three atomic flags (released when set,
 // acquired when taken); tables, curves and coefficient records are rewritten
 // in place.
+static_assert(std::atomic<uint8_t>::is_always_lock_free, "the hand-over flags must not take a lock");
+
 class Controlsgui : public AudioEffectX
 {
 public:
