@@ -39,8 +39,10 @@ bool AudioEffectX::deallocateArrangement(VstSpeakerArrangement** arrangement) {
 bool AudioEffectX::copySpeaker(VstSpeakerProperties* to, VstSpeakerProperties* from) {
     if (!to || !from)
         return false;
-    if (to == from)
+    if (to == from) {
+        to->name[sizeof(to->name) - 1] = 0;  // the copy's name is always terminated
         return true;
+    }
     to->azimuth = from->azimuth;
     to->elevation = from->elevation;
     to->radius = from->radius;

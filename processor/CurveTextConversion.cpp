@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 namespace curveconvert
@@ -81,17 +82,26 @@ bool sameFile(const std::string& a, const std::string& b)
     return !error && pa == pb;
 }
 
-int32_t finish(CurveList& list) { return list.count > 0 ? convertOk : convertNoPoints; }
+// Hands a parsed list to the caller only when it holds points.
+int32_t finish(const std::unique_ptr<CurveList>& parsed, CurveList& result)
+{
+    if (parsed->count == 0)
+        return convertNoPoints;
+    result = *parsed;
+    return convertOk;
+}
 
 } // namespace
 
 int32_t parseHeadphoneText(const std::string& inputPath, HeadphoneTextFormat format, float offsetDb,
-                           CurveList& list)
+                           CurveList& result)
 {
     FileHandle input(inputPath, "r");
     if (!input.get())
         return convertInputMissing;
 
+    auto parsed = std::make_unique<CurveList>();
+    CurveList& list = *parsed;
     std::string line;
     if (format == HeadphoneTextFormat::measurement)
         for (int i = 0; i < headerLines && readLine(input.get(), line); ++i)
@@ -119,15 +129,17 @@ int32_t parseHeadphoneText(const std::string& inputPath, HeadphoneTextFormat for
     }
     list.count = n;
     subtractMean(list, sum, offsetDb);
-    return finish(list);
+    return finish(parsed, result);
 }
 
-int32_t parseMonitorText(const std::string& inputPath, CurveList& list)
+int32_t parseMonitorText(const std::string& inputPath, CurveList& result)
 {
     FileHandle input(inputPath, "r");
     if (!input.get())
         return convertInputMissing;
 
+    auto parsed = std::make_unique<CurveList>();
+    CurveList& list = *parsed;
     int32_t n = 0;
     double sum = 0.0;
     float hz = 0.0f;
@@ -144,7 +156,7 @@ int32_t parseMonitorText(const std::string& inputPath, CurveList& list)
     }
     list.count = n;
     subtractMean(list, sum, 0.0f);
-    return finish(list);
+    return finish(parsed, result);
 }
 
 int32_t writeCurveFile(const std::string& outputPath, const CurveList& list)

@@ -22,8 +22,8 @@ enum class HeadphoneTextFormat
 // [any thread] Reads a headphone text into list (at most 1000 points; lines
 // shorter than 4 characters, lines that do not scan and lines with a
 // non-finite number are skipped), subtracts the mean level and adds offsetDb
-// to every level. Returns convertOk, convertInputMissing (list untouched) or
-// convertNoPoints (list count 0).
+// to every level. Returns convertOk, convertInputMissing or convertNoPoints;
+// list changes only with convertOk.
 int32_t parseHeadphoneText(const std::string& inputPath, HeadphoneTextFormat format, float offsetDb,
                            CurveList& list);
 

@@ -76,6 +76,19 @@ TEST_F(Arrangements, CopySpeakerCopiesEveryFieldAndCutsTheName) {
     EXPECT_FALSE(effect.copySpeaker(&to, nullptr));
 }
 
+TEST_F(Arrangements, CopySpeakerOntoItselfTerminatesTheName) {
+    VstSpeakerProperties speaker;
+    std::memset(&speaker, 0, sizeof(speaker));
+    speaker.azimuth = 0.5f;
+    speaker.type = kSpeakerL;
+    std::memset(speaker.name, 'n', sizeof(speaker.name));  // 64 characters, no NUL
+    EXPECT_TRUE(effect.copySpeaker(&speaker, &speaker));
+    EXPECT_EQ(speaker.name[63], 0);
+    EXPECT_EQ(std::strlen(speaker.name), 63u);
+    EXPECT_EQ(speaker.azimuth, 0.5f);
+    EXPECT_EQ(speaker.type, kSpeakerL);
+}
+
 TEST_F(Arrangements, MatchCopiesTypeAndSpeakers) {
     ASSERT_TRUE(effect.allocateArrangement(&a, 2));
     a->type = kSpeakerArrStereo;

@@ -4,9 +4,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "CurveFile.h"
 #include "CurveList.h"
 #include "CurveTextConversion.h"
 
@@ -16,31 +18,28 @@ namespace fs = std::filesystem;
 namespace
 {
 
-// A curve file as the loaders see it: N, N frequencies, N levels.
+// A curve file read back by the processor's own curve loader.
 struct CurveFileContent
 {
+    int32_t code = -1;
     float n = 0.0f;
     std::vector<float> hz;
     std::vector<float> db;
-    size_t bytes = 0;
+    uintmax_t bytes = 0;
 };
 
 CurveFileContent readBack(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     CurveFileContent c;
-    c.bytes = raw.size();
-    if (raw.size() < 4)
+    auto list = std::make_unique<CurveList>();
+    c.code = datafiles::readCurveFile(path, *list);
+    std::error_code error;
+    c.bytes = fs::file_size(path, error);
+    if (c.code != datafiles::fileOk)
         return c;
-    std::memcpy(&c.n, raw.data(), 4);
-    const size_t count = static_cast<size_t>(c.n);
-    if (raw.size() != 4 + 8 * count)
-        return c;
-    c.hz.resize(count);
-    c.db.resize(count);
-    std::memcpy(c.hz.data(), raw.data() + 4, 4 * count);
-    std::memcpy(c.db.data(), raw.data() + 4 + 4 * count, 4 * count);
+    c.n = static_cast<float>(list->count);
+    c.hz.assign(list->hz, list->hz + list->count);
+    c.db.assign(list->db, list->db + list->count);
     return c;
 }
 
@@ -187,6 +186,9 @@ TEST_F(CurveConversionTest, FailuresLoseNothing)
     const CurveFileContent after = readBack(out);
     EXPECT_EQ(after.hz, before.hz);
     EXPECT_EQ(after.db, before.db);
+    // The caller's list keeps the last good conversion.
+    EXPECT_EQ(list.count, 2);
+    EXPECT_EQ(list.db[1], 1.0f);
     EXPECT_FALSE(fs::exists(path("missing.txt")));
 
     // The output folder missing: nothing written, a clear code.

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "ModelTables.h"
 #include "StudioSynthesis.h"
 
 using namespace studio;
@@ -12,11 +13,19 @@ using namespace studio;
 namespace
 {
 
-// The seven studios: decay, early damping, late damping.
-constexpr StudioShape studios[7] = {
-    {100.0f, 0.8f, 0.5f}, {100.0f, 0.4f, 0.0f}, {200.0f, 0.8f, 0.5f}, {200.0f, 0.4f, 0.0f},
-    {400.0f, 0.8f, 0.5f}, {400.0f, 0.4f, 0.0f}, {100.0f, 1.0f, 1.0f},
+// The seven studios of the model table.
+struct StudioShapes
+{
+    StudioShapes()
+    {
+        for (int s = 0; s < datafiles::studioCount; ++s)
+            shapes[s] = {datafiles::studioTable[s].decay, datafiles::studioTable[s].damping,
+                         datafiles::studioTable[s].lateDamping};
+    }
+    const StudioShape& operator[](int s) const { return shapes[s]; }
+    StudioShape shapes[datafiles::studioCount];
 };
+const StudioShapes studios;
 
 struct Tables
 {
@@ -125,10 +134,11 @@ TEST(StudioFilterPlan, CoefficientsFollowTheTableAndRate)
     EXPECT_NEAR(p96.c1, std::sqrt(0.59f), 1e-6f);
     EXPECT_GT(p96.c2, p0.c2);
 
-    // The anechoic chamber keeps one low-pass throughout.
+    // The anechoic chamber keeps one low-pass throughout and adds nothing to the mix.
     const StudioFilterPlan p6 = planStudioFilter(studios[6], 48000.0f);
     EXPECT_EQ(p6.c1, p6.c2);
     EXPECT_NEAR(p6.c1, 0.5f, 1e-6f);
+    EXPECT_EQ(datafiles::studioTable[6].gain, 0.0f);
 
     // A rate that is not a positive number counts as 48 kHz.
     for (float bad : {0.0f, -44100.0f, std::nanf(""), INFINITY})

@@ -212,7 +212,8 @@ int runCurveConvert(const std::vector<std::string>& args, std::ostream& out, std
     const std::string input = command.input.empty() ? folder + "/" + textName : command.input;
     const std::string output = folder + "/" + curveName;
     std::error_code error;
-    std::filesystem::create_directories(folder, error);
+    if (std::filesystem::exists(input, error))
+        std::filesystem::create_directories(folder, error);
 
     auto list = std::make_unique<CurveList>();
     const int32_t code =

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <sstream>
+#include <vector>
 #include <sys/stat.h>
 
 #include "Curves.h"
@@ -12,6 +14,7 @@
 #include "ListenerResponses.h"
 #include "ListenerSet.h"
 #include "ModelTables.h"
+#include "ParallelFor.h"
 #include "PlaceModel.h"
 
 namespace databuilder
@@ -23,6 +26,9 @@ const double listenerHeadScales[11] = {
 
 namespace
 {
+// The listener sets and the places are independent; four threads at most.
+constexpr int builderThreads = 4;
+
 class Builder
 {
 public:
@@ -35,24 +41,28 @@ public:
         if (!makeFolders())
             return false;
 
-        ListenerSet first;
+        step("listener responses (" + std::to_string(datafiles::listenerCount) + " sets)");
+        std::vector<ListenerSet> sets(datafiles::listenerCount);
+        std::vector<std::string> errors(datafiles::listenerCount);
+        parallelFor(datafiles::listenerCount, builderThreads, [&](int listener) {
+            const double scale = listener == 0 ? 1.0 : listenerHeadScales[listener - 1];
+            buildListenerSet(options_.sofaPath, scale, sets[size_t(listener)], errors[size_t(listener)]);
+        });
         for (int listener = 0; listener < datafiles::listenerCount; ++listener)
         {
-            const double scale = listener == 0 ? 1.0 : listenerHeadScales[listener - 1];
-            step("listener " + std::to_string(listener) + " (head scale " + format(scale, 3) + ")");
-            ListenerSet set;
-            if (!buildListenerSet(options_.sofaPath, scale, set, error_))
-                return false;
+            const ListenerSet& set = sets[size_t(listener)];
+            if (!errors[size_t(listener)].empty())
+                return fail(errors[size_t(listener)]);
             if (!writeListener(listener, set))
                 return false;
             char subject[8];
             std::snprintf(subject, sizeof subject, "%03d", datafiles::listenerSubject(listener));
-            notes_ << "  listener " << listener << " (subject " << subject << "): head scale " << format(scale, 3)
-                   << ", first tap " << set.onset << ", level " << format(20.0 * std::log10(set.levelScale), 2)
-                   << " dB" << (listener == 0 ? "  <- the measurement\n" : "  <- scaled copy\n");
-            if (listener == 0)
-                first = std::move(set);
+            notes_ << "  listener " << listener << " (subject " << subject << "): head scale "
+                   << format(set.headScale, 3) << ", first tap " << set.onset << ", level "
+                   << format(20.0 * std::log10(set.levelScale), 2) << " dB"
+                   << (listener == 0 ? "  <- the measurement\n" : "  <- scaled copy\n");
         }
+        const ListenerSet& first = sets[0];
 
         step("curves");
         const Curve reference = earResponseCurve(first.row(false, 6, 0), gridTaps, outputRate,
@@ -74,15 +84,19 @@ public:
             if (!writeCurve(std::string("Monitor/") + name, flat))
                 return false;
 
-        for (const Place& place : places)
+        step("places (" + std::to_string(std::size(places)) + ")");
+        std::vector<PlaceResponses> rendered(std::size(places));
+        parallelFor(int(std::size(places)), builderThreads, [&](int i) {
+            rendered[size_t(i)] = renderPlace(places[i], first, reference);
+        });
+        for (size_t i = 0; i < std::size(places); ++i)
         {
-            step(std::string("place ") + place.folder);
-            const PlaceResponses responses = renderPlace(place, first, reference);
+            const Place& place = places[i];
             for (int k = 0; k < placeSources; ++k)
             {
                 const std::string relative = std::string("Places/") + place.folder + "/" +
                                              place.filePrefix + "_" + std::to_string(k + 1) + ".wav";
-                if (!writeFloatWav(file(relative), responses.files[k], int(outputRate)))
+                if (!writeFloatWav(file(relative), rendered[i].files[k], int(outputRate)))
                     return fail("cannot write " + file(relative));
             }
             placeNotes_ << "  " << place.folder << ": " << format(place.size[0], 1) << " x "
@@ -216,9 +230,13 @@ private:
                 "  invented curves under real product names would mislead. Every one of the\n"
                 "  276 headphone files holds the same neutral curve (the reference curve\n"
                 "  above) and every monitor file is flat (0 dB). To use real measurements,\n"
-                "  convert them with quillatone-curveconvert: a measurement text named after\n"
-                "  the model's row becomes HP/<row>.hps; a monitor text becomes\n"
-                "  Monitor/<name>.mos (run 'quillatone-curveconvert' for its usage).\n\n"
+                "  convert them with quillatone-curveconvert, for example\n"
+                "    quillatone-curveconvert headphone \"HD600\" --input hd600.txt\n"
+                "  writes HP/HD600.hps (MODEL is a row number or a name from\n"
+                "  'quillatone-curveconvert list'), and\n"
+                "    quillatone-curveconvert monitor Yamaha_NS10 --input ns10.txt\n"
+                "  writes Monitor/Yamaha_NS10.mos ('quillatone-curveconvert --help' tells\n"
+                "  the text formats).\n\n"
                 "Every curve starts at 0 Hz and ends at 24 kHz with dense points between.\n\n"
                 "Places (Places/*/*_1.wav ... _4.wav)\n"
                 "  SYNTHETIC: a shoebox image-source model up to 80 ms with per-octave wall\n"
