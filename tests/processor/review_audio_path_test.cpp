@@ -107,6 +107,10 @@ TEST(ReviewAudioPath, BlocksAllocateNothingInEveryMode)
     ASSERT_EQ(allocations.load(), 1);
 
     std::vector<float> l = qtest::sine(64, 1000, 0.5), r = qtest::sine(64, 300, 0.5);
+    // The convolvers built by the constructor are used as they are: the
+    // first block rebuilds nothing.
+    EXPECT_EQ(allocationsOfOneBlock(fx, l, r), 0);
+
     struct Setting
     {
         int index;
