@@ -318,6 +318,13 @@ void Controlsgui::processReplacing(float** inputs, float** outputs, VstInt32 sam
                 peakOutR = std::fmax(peakOutR, std::fabs(out1[n]));
         }
     }
+    else if (sampleFrames > 0 && outputs)
+    {
+        // No input to render: the host gets silence, not what its buffers held.
+        for (int c = 0; c < 2; ++c)
+            if (outputs[c])
+                std::memset(outputs[c], 0, size_t(sampleFrames) * sizeof(float));
+    }
     inputPeakLeft = peakInL;
     inputPeakRight = peakInR;
     outputPeakLeft = peakOutL;

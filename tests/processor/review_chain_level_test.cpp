@@ -73,3 +73,21 @@ TEST(ReviewChainLevel, NonFiniteInputSamplesEnterAsSilence)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(ReviewChainLevel, MissingInputBuffersGiveSilentOutputs)
+{
+    qtest::DataFolder data;
+    qtest::Instance fx;
+    std::vector<float> left(64, 7.0f), right(64, 7.0f);
+    float* outs[2] = {left.data(), right.data()};
+    float* noInputs[2] = {nullptr, nullptr};
+    fx.effect->processReplacing(fx.effect, noInputs, outs, 64);
+    EXPECT_EQ(left, std::vector<float>(64, 0.0f));
+    EXPECT_EQ(right, std::vector<float>(64, 0.0f));
+    EXPECT_EQ(*fx.object().getOutputPeakLeft(), 0.0f);
+}
+
+} // namespace
