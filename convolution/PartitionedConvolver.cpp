@@ -49,6 +49,9 @@ void PartitionedConvolver::reset()
     _inputBuffer.clear();
     _current = 0;
     _inputBufferFill = 0;
+    _pendingInput = nullptr;
+    _pendingOutput = nullptr;
+    _pendingStep = 0;
     _fft.init(0);
 }
 
@@ -101,6 +104,102 @@ bool PartitionedConvolver::init(size_t blockSize, const float* ir, size_t irLen)
     return true;
 }
 
+// The filling block (its first fill samples, zeros after) into segments[current].
+void PartitionedConvolver::transformFilling(const float* block, size_t fill)
+{
+    CopyAndPad(_fftBuffer, block, fill);
+    SplitSpectrum& filling = _segments[_current];
+    _fft.fft(_fftBuffer.data(), filling.re.data(), filling.im.data());
+}
+
+// Older blocks cannot change during a block: their products are summed once
+// per block, partitions [first, end) at a time, in increasing order.
+void PartitionedConvolver::accumulateOlder(size_t first, size_t end)
+{
+    if (first == 1)
+        _preMultiplied.setZero();
+    for (size_t i = first; i < end; ++i) {
+        size_t ring = _current + i;
+        if (ring >= _segCount)
+            ring -= _segCount;
+        ComplexMultiplyAccumulate(_preMultiplied, _segmentsIR[i], _segments[ring]);
+    }
+}
+
+// fftBuffer = inverse of (older products + filling block times partition 0).
+void PartitionedConvolver::inverseWithFilling()
+{
+    _conv.copyFrom(_preMultiplied);
+    ComplexMultiplyAccumulate(_conv, _segments[_current], _segmentsIR[0]);
+    _fft.ifft(_fftBuffer.data(), _conv.re.data(), _conv.im.data());
+}
+
+// The filling block is full: keep the overlap and move the ring backwards, so the
+// block just completed is at distance 1.
+void PartitionedConvolver::completeBlock()
+{
+    const size_t b = _blockSize;
+    _inputBuffer.setZero();
+    _inputBufferFill = 0;
+    std::memcpy(_overlap.data(), _fftBuffer.data() + b, b * sizeof(float));
+    _current = (_current > 0 ? _current : _segCount) - 1;
+}
+
+void PartitionedConvolver::startBlock(const float* input, float* output, size_t stepsAvailable)
+{
+    finishBlock();
+    if (_segCount == 0) {
+        std::memset(output, 0, _blockSize * sizeof(float));
+        return;
+    }
+    CONVOLUTION_CHECK("startBlock", _inputBufferFill == 0);
+    // Transform, products, inverse and output take at least four steps; the
+    // products share what is left.
+    const size_t older = _segCount - 1;
+    const size_t macStepsWanted = stepsAvailable > 3 ? stepsAvailable - 3 : 1;
+    _macsPerStep = older == 0 ? 1 : (older + macStepsWanted - 1) / macStepsWanted;
+    _macSteps = (older + _macsPerStep - 1) / _macsPerStep;
+    _pendingInput = input;
+    _pendingOutput = output;
+    _pendingStep = 1;
+}
+
+void PartitionedConvolver::runStep()
+{
+    const size_t step = _pendingStep;
+    if (step == 1) {
+        transformFilling(_pendingInput, _blockSize);
+    } else if (step < 2 + _macSteps) {
+        const size_t first = 1 + (step - 2) * _macsPerStep;
+        const size_t end = first + _macsPerStep < _segCount ? first + _macsPerStep : _segCount;
+        accumulateOlder(first, end);
+    } else if (step == 2 + _macSteps) {
+        if (_macSteps == 0)
+            accumulateOlder(1, 1);
+        inverseWithFilling();
+    } else {
+        AddSamples(_pendingOutput, _fftBuffer.data(), _overlap.data(), _blockSize);
+        completeBlock();
+        _pendingInput = nullptr;
+        _pendingOutput = nullptr;
+        _pendingStep = 0;
+        return;
+    }
+    ++_pendingStep;
+}
+
+void PartitionedConvolver::continueBlock()
+{
+    if (_pendingStep)
+        runStep();
+}
+
+void PartitionedConvolver::finishBlock()
+{
+    while (_pendingStep)
+        runStep();
+}
+
 void PartitionedConvolver::process(const float* input, float* output, size_t len)
 {
     if (_segCount == 0) {
@@ -108,6 +207,7 @@ void PartitionedConvolver::process(const float* input, float* output, size_t len
             std::memset(output, 0, len * sizeof(float));
         return;
     }
+    finishBlock();
     const size_t b = _blockSize;
     size_t processed = 0;
     while (processed < len) {
@@ -115,34 +215,15 @@ void PartitionedConvolver::process(const float* input, float* output, size_t len
         const size_t n = b - pos < len - processed ? b - pos : len - processed;
         std::memcpy(_inputBuffer.data() + pos, input + processed, n * sizeof(float));
 
-        CopyAndPad(_fftBuffer, _inputBuffer.data(), b);
-        SplitSpectrum& filling = _segments[_current];
-        _fft.fft(_fftBuffer.data(), filling.re.data(), filling.im.data());
-
-        // Older blocks cannot change during a block: sum their products once.
-        if (pos == 0) {
-            _preMultiplied.setZero();
-            for (size_t i = 1; i < _segCount; ++i) {
-                size_t ring = _current + i;
-                if (ring >= _segCount)
-                    ring -= _segCount;
-                ComplexMultiplyAccumulate(_preMultiplied, _segmentsIR[i], _segments[ring]);
-            }
-        }
-        _conv.copyFrom(_preMultiplied);
-        ComplexMultiplyAccumulate(_conv, filling, _segmentsIR[0]);
-        _fft.ifft(_fftBuffer.data(), _conv.re.data(), _conv.im.data());
-
+        transformFilling(_inputBuffer.data(), b);
+        if (pos == 0)
+            accumulateOlder(1, _segCount);
+        inverseWithFilling();
         AddSamples(output + processed, _fftBuffer.data() + pos, _overlap.data() + pos, n);
 
         _inputBufferFill = pos + n;
-        if (_inputBufferFill == b) {
-            _inputBuffer.setZero();
-            _inputBufferFill = 0;
-            std::memcpy(_overlap.data(), _fftBuffer.data() + b, b * sizeof(float));
-            // The ring runs backwards: the block just completed is at distance 1.
-            _current = (_current > 0 ? _current : _segCount) - 1;
-        }
+        if (_inputBufferFill == b)
+            completeBlock();
         processed += n;
     }
 }

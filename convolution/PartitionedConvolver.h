@@ -32,10 +32,29 @@ public:
     // Forgets the response and all history. [host thread]
     void reset();
 
+    // One whole block, input[0..B) at a block boundary, run in steps spread
+    // over later calls: startBlock remembers the arrays, each continueBlock
+    // does one step, finishBlock does the rest. The arithmetic is that of
+    // process(input, output, B), step for step, so the output is the same
+    // sample for sample. Until the block is finished, input must stay as it
+    // is and output is not ready; process finishes a pending block first.
+    // stepsAvailable: how many continueBlock calls are expected before
+    // finishBlock; the work is divided so that it fits them. [audio thread]
+    void startBlock(const float* input, float* output, size_t stepsAvailable);
+    void continueBlock();
+    void finishBlock();
+    bool blockPending() const { return _pendingStep != 0; }
+
     size_t blockSize() const { return _blockSize; }
     size_t segmentCount() const { return _segCount; }
 
 private:
+    void transformFilling(const float* block, size_t fill);
+    void accumulateOlder(size_t first, size_t end);
+    void inverseWithFilling();
+    void completeBlock();
+    void runStep();
+
     size_t _blockSize = 0;
     size_t _segSize = 0;
     size_t _segCount = 0;
@@ -50,6 +69,13 @@ private:
     size_t _current = 0;
     Buffer<float> _inputBuffer;
     size_t _inputBufferFill = 0;
+    // The block in steps: step 1 transforms it, steps 2 .. 1 + macSteps sum
+    // the older products, then the inverse, then the output; 0 when none.
+    const float* _pendingInput = nullptr;
+    float* _pendingOutput = nullptr;
+    size_t _pendingStep = 0;
+    size_t _macsPerStep = 1;
+    size_t _macSteps = 0;
 };
 
 // Length of ir[0..irLen) without its trailing samples below 1e-6 in magnitude.

@@ -106,6 +106,10 @@ void TwoStageConvolver::processTail(const float* input, float* output, size_t le
             if (_tailInputFill == t)
                 _tailPrecalculated0.swap(_tailOutput0);
         }
+        // One step of the tail convolution per head block, so that its work
+        // is spread over the tail block instead of landing in one call.
+        if (hasTail && _tailInputFill % h == 0 && _tailInputFill != t)
+            advanceTailConvolution();
         if (hasTail && _tailInputFill == t && _backgroundInput.size() == t && _tailOutput.size() == t) {
             waitForTailConvolution();
             _tailPrecalculated.swap(_tailOutput);
@@ -122,9 +126,13 @@ void TwoStageConvolver::processTail(const float* input, float* output, size_t le
 
 void TwoStageConvolver::startTailConvolution()
 {
-    _tail.process(_backgroundInput.data(), _tailOutput.data(), _tailBlockSize);
+    // Every head block but the one that ends the tail block gives a step.
+    const size_t steps = _tailBlockSize / _headBlockSize - 1;
+    _tail.startBlock(_backgroundInput.data(), _tailOutput.data(), steps);
 }
 
-void TwoStageConvolver::waitForTailConvolution() {}
+void TwoStageConvolver::advanceTailConvolution() { _tail.continueBlock(); }
+
+void TwoStageConvolver::waitForTailConvolution() { _tail.finishBlock(); }
 
 } // namespace convolution

@@ -41,11 +41,13 @@ public:
     size_t tailSegmentCount() const { return _tail.segmentCount(); }
 
 protected:
-    // Runs the tail convolution of the last complete tail block, on the
-    // calling thread. [audio thread]
+    // Begins the tail convolution of the last complete tail block (its
+    // results are wanted one tail block later); the work runs on the calling
+    // thread, one step per head block of the next tail block. [audio thread]
     virtual void startTailConvolution();
-    // Nothing to wait for: the tail convolution is done when start returns.
-    // [audio thread]
+    // Does the next step of the tail convolution. [audio thread]
+    virtual void advanceTailConvolution();
+    // Completes what is left of the tail convolution. [audio thread]
     virtual void waitForTailConvolution();
 
 private:
