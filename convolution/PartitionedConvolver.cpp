@@ -32,26 +32,34 @@ size_t NextPowerOf2(size_t n)
     return p;
 }
 
-PartitionedConvolver::~PartitionedConvolver() { reset(); }
+PartitionedConvolver::~PartitionedConvolver() { release(); }
 
+// Storage is kept for the next init, which reuses what has the right size.
 void PartitionedConvolver::reset()
 {
-    _segments.clear();
-    _segmentsIR.clear();
     _blockSize = 0;
     _segSize = 0;
     _segCount = 0;
     _fftComplexSize = 0;
-    _fftBuffer.clear();
-    _preMultiplied.clear();
-    _conv.clear();
-    _overlap.clear();
-    _inputBuffer.clear();
     _current = 0;
     _inputBufferFill = 0;
     _pendingInput = nullptr;
     _pendingOutput = nullptr;
     _pendingStep = 0;
+}
+
+void PartitionedConvolver::release()
+{
+    reset();
+    _segments.clear();
+    _segments.shrink_to_fit();
+    _segmentsIR.clear();
+    _segmentsIR.shrink_to_fit();
+    _fftBuffer.clear();
+    _preMultiplied.clear();
+    _conv.clear();
+    _overlap.clear();
+    _inputBuffer.clear();
     _fft.init(0);
 }
 
@@ -71,9 +79,12 @@ bool PartitionedConvolver::init(size_t blockSize, const float* ir, size_t irLen)
     const size_t segCount = PartitionCount(irLen, b);
     const size_t bins = realfft::RealFFT::spectrumSize(segSize);
 
+    // Every resize keeps an array of the same size (zeroing it); the rings
+    // only grow, so a response with as many partitions or fewer allocates
+    // nothing.
     bool ok = _fft.init(segSize) && _fftBuffer.resize(segSize);
     try {
-        if (ok) {
+        if (ok && _segments.size() < segCount) {
             _segments.resize(segCount);
             _segmentsIR.resize(segCount);
         }
@@ -91,7 +102,7 @@ bool PartitionedConvolver::init(size_t blockSize, const float* ir, size_t irLen)
     }
     ok = ok && _preMultiplied.resize(bins) && _conv.resize(bins) && _overlap.resize(b) && _inputBuffer.resize(b);
     if (!ok) {
-        reset();
+        release();
         return false;
     }
     _blockSize = b;

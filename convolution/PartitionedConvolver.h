@@ -22,14 +22,18 @@ public:
     // to a power of two. Trailing samples below 1e-6 in magnitude are dropped;
     // an empty remainder leaves the convolver silent and answers true. Answers
     // false, leaving it silent, for blockSize 0 or when memory runs out.
-    // [host thread]
+    // Allocates nothing when the block size is unchanged and the response
+    // needs no more partitions than any before (the storage is kept), so it
+    // may then run on the audio thread.
+    // [host thread; audio thread when it allocates nothing]
     bool init(size_t blockSize, const float* ir, size_t irLen);
 
     // Convolves len samples; output is overwritten and may be input itself.
     // Writes zeros when no response is set. [audio thread]
     void process(const float* input, float* output, size_t len);
 
-    // Forgets the response and all history. [host thread]
+    // Forgets the response and all history; keeps the storage for the next
+    // init (the destructor frees it). [any thread]
     void reset();
 
     // One whole block, input[0..B) at a block boundary, run in steps spread
@@ -54,13 +58,16 @@ private:
     void inverseWithFilling();
     void completeBlock();
     void runStep();
+    void release();
 
     size_t _blockSize = 0;
     size_t _segSize = 0;
     size_t _segCount = 0;
     size_t _fftComplexSize = 0;
-    std::vector<SplitSpectrum> _segments;   // input spectra, a ring running backwards
-    std::vector<SplitSpectrum> _segmentsIR; // response partition spectra
+    // Input spectra, a ring running backwards, and the response partitions'
+    // spectra: the first _segCount of each are in use.
+    std::vector<SplitSpectrum> _segments;
+    std::vector<SplitSpectrum> _segmentsIR;
     Buffer<float> _fftBuffer;
     realfft::RealFFT _fft;
     SplitSpectrum _preMultiplied; // older blocks times their partitions

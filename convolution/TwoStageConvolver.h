@@ -18,8 +18,9 @@ public:
     TwoStageConvolver(const TwoStageConvolver&) = delete;
     TwoStageConvolver& operator=(const TwoStageConvolver&) = delete;
 
-    // Forgets the response and all history; process then writes zeros.
-    // [host thread]
+    // Forgets the response and all history; process then writes zeros. The
+    // storage is kept for the next init (the destructor frees it).
+    // [any thread]
     void reset();
 
     // Sets up ir[0..irLen): head blocks of headBlockSize, tail blocks of
@@ -27,7 +28,9 @@ public:
     // powers of two). Trailing samples below 1e-6 in magnitude are dropped; an
     // empty response leaves the convolver silent and answers true. Answers
     // false, leaving it silent, for a zero block size or when memory runs out.
-    // [host thread]
+    // With the block sizes of the last init and no more partitions per stage
+    // than any response before, it reuses the storage and allocates nothing.
+    // [host thread; audio thread when it allocates nothing]
     bool init(size_t headBlockSize, size_t tailBlockSize, const float* ir, size_t irLen);
 
     // Overwrites output[0..len) with the convolution of the stream with the
@@ -52,6 +55,7 @@ protected:
 
 private:
     void processTail(const float* input, float* output, size_t len);
+    void release();
 
     size_t _headBlockSize = 0;
     size_t _tailBlockSize = 0;
@@ -63,6 +67,8 @@ private:
     Buffer<float> _tailOutput;
     Buffer<float> _tailPrecalculated;
     Buffer<float> _tailInput;
+    bool _hasTail0 = false; // response longer than one tail block
+    bool _hasTail = false;  // longer than two
     size_t _tailInputFill = 0;
     size_t _precalculatedPos = 0;
     Buffer<float> _backgroundInput;
