@@ -76,8 +76,7 @@ private:
     size_t _current = 0;
     Buffer<float> _inputBuffer;
     size_t _inputBufferFill = 0;
-    // The block in steps: step 1 transforms it, steps 2 .. 1 + macSteps sum
-    // the older products, then the inverse, then the output; 0 when none.
+    // The block in steps (see runStep); _pendingStep is 0 when there is none.
     const float* _pendingInput = nullptr;
     float* _pendingOutput = nullptr;
     size_t _pendingStep = 0;

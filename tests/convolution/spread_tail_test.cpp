@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "PartitionedConvolver.h"
+#include "RealFFT.h"
 #include "TestSignals.h"
 #include "TwoStageConvolver.h"
 
@@ -13,6 +14,46 @@ using convolution::PartitionedConvolver;
 using convolution::TwoStageConvolver;
 
 namespace {
+
+// Every size, with a radix-2 pass (odd log2 N/2) and without: the steps give
+// the same bits as the whole transforms, also when the input and output
+// arrays are changed between the steps that do not read or write them.
+TEST(FFTSteps, EqualWholeTransforms)
+{
+    for (size_t n : {size_t(1), size_t(2), size_t(4), size_t(8), size_t(16), size_t(128), size_t(256),
+                     size_t(8192)}) {
+        realfft::RealFFT fft;
+        ASSERT_TRUE(fft.init(n));
+        const size_t bins = realfft::RealFFT::spectrumSize(n);
+        const auto x = testsignals::RandomSignal(n, 80 + unsigned(n));
+        std::vector<float> re(bins), im(bins), y(n);
+        fft.fft(x.data(), re.data(), im.data());
+        fft.ifft(y.data(), re.data(), im.data());
+
+        const size_t steps = fft.stepCount();
+        // Reading, one pass per radix-4 (or closing radix-2) stage, writing.
+        const size_t expectedSteps = n == 1 ? 1u : n == 256 ? 6u : n == 8192 ? 8u : steps;
+        EXPECT_EQ(steps, expectedSteps) << n;
+        auto input = x;
+        std::vector<float> re2(bins, 9.0f), im2(bins, 9.0f), y2(n, 9.0f);
+        for (size_t k = 0; k < steps; ++k) {
+            fft.fftStep(k, input.data(), re2.data(), im2.data());
+            if (k == 0 && steps > 1)
+                std::fill(input.begin(), input.end(), 5.0f); // read only in step 0
+        }
+        EXPECT_EQ(re2, re) << n;
+        EXPECT_EQ(im2, im) << n;
+        auto spectrumRe = re2, spectrumIm = im2;
+        for (size_t k = 0; k < steps; ++k) {
+            fft.ifftStep(k, y2.data(), spectrumRe.data(), spectrumIm.data());
+            if (k == 0 && steps > 1)
+                std::fill(spectrumRe.begin(), spectrumRe.end(), 5.0f);
+        }
+        EXPECT_EQ(y2, y) << n;
+    }
+    realfft::RealFFT empty;
+    EXPECT_EQ(empty.stepCount(), 0u);
+}
 
 // Whole blocks through process, and the same blocks in steps: step counts
 // below, at and above what the work needs, partial calls in between.
@@ -52,17 +93,23 @@ TEST(StepwiseBlock, EqualsProcessBitForBit)
 
 TEST(StepwiseBlock, EnoughStepsLeaveNothingToFinish)
 {
-    const auto h = testsignals::RandomSignal(9 * 64, 60);
-    const auto x = testsignals::RandomSignal(64, 61);
-    std::vector<float> y(64);
+    // The processor's tail: 9 partitions of 4096 in the 63 head blocks of
+    // 64 samples that follow a tail block.
+    const auto h = testsignals::RandomSignal(9 * 4096, 60);
+    const auto x = testsignals::RandomSignal(4096, 61);
+    std::vector<float> y(4096);
     PartitionedConvolver conv;
-    ASSERT_TRUE(conv.init(64, h.data(), h.size()));
-    for (size_t steps : {size_t(4), size_t(11), size_t(63)}) {
+    ASSERT_TRUE(conv.init(4096, h.data(), h.size()));
+    for (size_t steps : {size_t(30), size_t(63)}) {
         conv.startBlock(x.data(), y.data(), steps);
         for (size_t s = 0; s < steps; ++s)
             conv.continueBlock();
         EXPECT_FALSE(conv.blockPending()) << steps;
     }
+    conv.startBlock(x.data(), y.data(), 63);
+    for (size_t s = 0; s < 5; ++s)
+        conv.continueBlock();
+    EXPECT_TRUE(conv.blockPending());
     conv.reset();
     EXPECT_FALSE(conv.blockPending());
 }
