@@ -164,9 +164,9 @@ void PartitionedConvolver::startBlock(const float* input, float* output, size_t 
         return;
     }
     CONVOLUTION_CHECK("startBlock", _inputBufferFill == 0);
-    // The two transforms in their steps and the output take a fixed number of
-    // steps; the products share what is left.
-    const size_t fixed = 2 * _fft.stepCount() + 1;
+    // The two transforms in their steps, the sum and the output take a fixed
+    // number of steps; the products share what is left.
+    const size_t fixed = 2 * _fft.stepCount() + 2;
     const size_t older = _segCount - 1;
     const size_t macStepsWanted = stepsAvailable > fixed ? stepsAvailable - fixed : 1;
     _macsPerStep = older == 0 ? 1 : (older + macStepsWanted - 1) / macStepsWanted;
@@ -177,29 +177,29 @@ void PartitionedConvolver::startBlock(const float* input, float* output, size_t 
 }
 
 // Steps 1 .. F: the forward transform (F steps); then macSteps of products;
-// then F steps of the inverse; then the output.
+// then the sum with the filling block's product; then F steps of the
+// inverse; then the output.
 void PartitionedConvolver::runStep()
 {
     const size_t step = _pendingStep;
     const size_t f = _fft.stepCount();
-    const size_t inverseFirst = 1 + f + _macSteps;
+    const size_t sumStep = 1 + f + _macSteps;
     if (step <= f) {
         if (step == 1)
             CopyAndPad(_fftBuffer, _pendingInput, _blockSize);
         SplitSpectrum& filling = _segments[_current];
         _fft.fftStep(step - 1, _fftBuffer.data(), filling.re.data(), filling.im.data());
-    } else if (step < inverseFirst) {
+    } else if (step < sumStep) {
         const size_t first = 1 + (step - 1 - f) * _macsPerStep;
         const size_t end = first + _macsPerStep < _segCount ? first + _macsPerStep : _segCount;
         accumulateOlder(first, end);
-    } else if (step < inverseFirst + f) {
-        if (step == inverseFirst) {
-            if (_macSteps == 0)
-                accumulateOlder(1, 1);
-            _conv.copyFrom(_preMultiplied);
-            ComplexMultiplyAccumulate(_conv, _segments[_current], _segmentsIR[0]);
-        }
-        _fft.ifftStep(step - inverseFirst, _fftBuffer.data(), _conv.re.data(), _conv.im.data());
+    } else if (step == sumStep) {
+        if (_macSteps == 0)
+            accumulateOlder(1, 1);
+        _conv.copyFrom(_preMultiplied);
+        ComplexMultiplyAccumulate(_conv, _segments[_current], _segmentsIR[0]);
+    } else if (step <= sumStep + f) {
+        _fft.ifftStep(step - sumStep - 1, _fftBuffer.data(), _conv.re.data(), _conv.im.data());
     } else {
         AddSamples(_pendingOutput, _fftBuffer.data(), _overlap.data(), _blockSize);
         completeBlock();
