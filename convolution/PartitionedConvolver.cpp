@@ -92,7 +92,8 @@ bool PartitionedConvolver::init(size_t blockSize, const float* ir, size_t irLen)
         ok = false;
     }
     for (size_t i = 0; ok && i < segCount; ++i) {
-        ok = _segments[i].resize(bins) && _segmentsIR[i].resize(bins);
+        // The transform below writes every bin of a response spectrum.
+        ok = _segments[i].resize(bins) && (_segmentsIR[i].size() == bins || _segmentsIR[i].resize(bins));
         if (!ok)
             break;
         const size_t start = i * b;

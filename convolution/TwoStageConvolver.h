@@ -1,6 +1,8 @@
 // Zero-latency convolution with a long response: a partitioned convolver with
 // small blocks for the head of the response, and two more for the tail whose
-// results are computed one tail block ahead.
+// results are computed one tail block ahead. The long-block tail convolution
+// of a tail block runs in steps, one per head block of the next tail block,
+// so that no single call carries it.
 #pragma once
 
 #include <cstddef>

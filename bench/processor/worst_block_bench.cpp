@@ -159,6 +159,8 @@ public:
         return t;
     }
 
+    void set(int index, float value) { fx->setParameter(index, value); }
+
     double warmup[kPhases];
 
 private:
@@ -184,6 +186,24 @@ int callgrindOne(int mode, int phase)
     }
     std::printf("counted %s, phase %d\n", kModes[mode].name, phase);
     return 0;
+}
+
+// The block that takes a place change: it re-initialises the four place
+// convolvers with the new responses (here the same files again).
+void placeReload(int count)
+{
+    Runner r(kModes[3]);
+    std::vector<double> t;
+    for (int k = 0; k < count; ++k)
+    {
+        r.set(25, 0.0f);
+        t.push_back(r.block());
+        for (int b = 0; b < 5; ++b)
+            r.block();
+    }
+    std::sort(t.begin(), t.end());
+    std::printf("%-20s | block with a place change: %.3f ms lowest, %.3f ms median, %.3f ms worst of %d\n",
+                "PLACES", 1e3 * t.front(), 1e3 * t[t.size() / 2], 1e3 * t.back(), count);
 }
 
 // Writes every mode's output of 4 tail periods, so that two builds can be
@@ -266,5 +286,6 @@ int main(int argc, char** argv)
                     1e3 * mins[size_t(wp)], wp,
                     1e3 * medians[size_t(wm)], wm, 1e3 * next);
     }
+    placeReload(20);
     return 0;
 }
