@@ -55,7 +55,9 @@ public:
 
 private:
     size_t passCount() const { return _stages.size() + (_radix2Stride ? 1 : 0); }
+    void runPass(size_t pass, const double* xr, const double* xi, double* yr, double* yi);
     void complexPass(size_t pass);
+    void complexForward();
     void complexResult(double*& re, double*& im);
     void load(const float* data);
     void split(float* re, float* im);
@@ -327,15 +329,8 @@ void LastStage2(size_t s, const double* xr, const double* xi, double* yr, double
 
 // The forward complex transform of the M points in the first work pair runs
 // as passCount() passes, each from one work pair into the other.
-void SplitRadixFFT::complexPass(size_t pass)
+inline void SplitRadixFFT::runPass(size_t pass, const double* xr, const double* xi, double* yr, double* yi)
 {
-    const size_t m = _size / 2;
-    double* first = _work.data();
-    double* second = first + 2 * m;
-    double* xr = pass % 2 == 0 ? first : second;
-    double* yr = pass % 2 == 0 ? second : first;
-    double* xi = xr + m;
-    double* yi = yr + m;
     if (pass < _stages.size()) {
         const Stage& st = _stages[pass];
         if (st.n == 4)
@@ -349,8 +344,35 @@ void SplitRadixFFT::complexPass(size_t pass)
     }
 }
 
+// One pass, for the transforms in steps.
+void SplitRadixFFT::complexPass(size_t pass)
+{
+    const size_t m = _size / 2;
+    double* first = _work.data();
+    double* second = first + 2 * m;
+    double* xr = pass % 2 == 0 ? first : second;
+    double* yr = pass % 2 == 0 ? second : first;
+    runPass(pass, xr, xr + m, yr, yr + m);
+}
+
+// All passes, for the whole transforms.
+void SplitRadixFFT::complexForward()
+{
+    const size_t m = _size / 2;
+    double* xr = _work.data();
+    double* xi = xr + m;
+    double* yr = xi + m;
+    double* yi = yr + m;
+    const size_t passes = passCount();
+    for (size_t pass = 0; pass < passes; ++pass) {
+        runPass(pass, xr, xi, yr, yi);
+        std::swap(xr, yr);
+        std::swap(xi, yi);
+    }
+}
+
 // Where the passes leave the transform.
-void SplitRadixFFT::complexResult(double*& re, double*& im)
+inline void SplitRadixFFT::complexResult(double*& re, double*& im)
 {
     const size_t m = _size / 2;
     re = _work.data() + (passCount() % 2 == 0 ? 0 : 2 * m);
@@ -413,9 +435,13 @@ inline void MergeBins(T pr, T pi, T qr, T qi, T c, T s, T& zr, T& zi, T& yr, T& 
 
 void SplitRadixFFT::fft(const float* data, float* re, float* im)
 {
-    const size_t steps = stepCount();
-    for (size_t step = 0; step < steps; ++step)
-        fftStep(step, data, re, im);
+    if (_size < 2) {
+        fftStep(0, data, re, im);
+        return;
+    }
+    load(data);
+    complexForward();
+    split(re, im);
 }
 
 // Step 0 reads data, the passes follow, the last step writes the bins.
@@ -496,9 +522,13 @@ void SplitRadixFFT::split(float* re, float* im)
 
 void SplitRadixFFT::ifft(float* data, const float* re, const float* im)
 {
-    const size_t steps = stepCount();
-    for (size_t step = 0; step < steps; ++step)
-        ifftStep(step, data, re, im);
+    if (_size < 2) {
+        ifftStep(0, data, re, im);
+        return;
+    }
+    merge(re, im);
+    complexForward();
+    store(data);
 }
 
 // Step 0 reads the bins, the passes follow, the last step writes data.
