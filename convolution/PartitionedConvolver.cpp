@@ -101,7 +101,8 @@ bool PartitionedConvolver::init(size_t blockSize, const float* ir, size_t irLen)
         CopyAndPad(_fftBuffer, ir + start, n);
         _fft.fft(_fftBuffer.data(), _segmentsIR[i].re.data(), _segmentsIR[i].im.data());
     }
-    ok = ok && _preMultiplied.resize(bins) && _conv.resize(bins) && _overlap.resize(b) && _inputBuffer.resize(b);
+    ok = ok && _preMultiplied.resize(bins) && _conv.resize(bins) && _overlap.resize(b)
+         && _inputBuffer.resize(segSize);
     if (!ok) {
         release();
         return false;
@@ -116,12 +117,11 @@ bool PartitionedConvolver::init(size_t blockSize, const float* ir, size_t irLen)
     return true;
 }
 
-// The filling block (its first fill samples, zeros after) into segments[current].
-void PartitionedConvolver::transformFilling(const float* block, size_t fill)
+// The filling block, zero-padded in inputBuffer, into segments[current].
+void PartitionedConvolver::transformFilling()
 {
-    CopyAndPad(_fftBuffer, block, fill);
     SplitSpectrum& filling = _segments[_current];
-    _fft.fft(_fftBuffer.data(), filling.re.data(), filling.im.data());
+    _fft.fft(_inputBuffer.data(), filling.re.data(), filling.im.data());
 }
 
 // Older blocks cannot change during a block: their products are summed once
@@ -141,9 +141,18 @@ void PartitionedConvolver::accumulateOlder(size_t first, size_t end)
 // fftBuffer = inverse of (older products + filling block times partition 0).
 void PartitionedConvolver::inverseWithFilling()
 {
-    _conv.copyFrom(_preMultiplied);
-    ComplexMultiplyAccumulate(_conv, _segments[_current], _segmentsIR[0]);
+    sumWithFilling();
     _fft.ifft(_fftBuffer.data(), _conv.re.data(), _conv.im.data());
+}
+
+// conv = older products + filling block times partition 0, with the
+// arithmetic of copying and then accumulating.
+void PartitionedConvolver::sumWithFilling()
+{
+    const SplitSpectrum& filling = _segments[_current];
+    const SplitSpectrum& first = _segmentsIR[0];
+    ComplexMultiplyAdd(_conv.re.data(), _conv.im.data(), filling.re.data(), filling.im.data(), first.re.data(),
+                       first.im.data(), _preMultiplied.re.data(), _preMultiplied.im.data(), _fftComplexSize);
 }
 
 // The filling block is full: keep the overlap and move the ring backwards, so the
@@ -151,7 +160,7 @@ void PartitionedConvolver::inverseWithFilling()
 void PartitionedConvolver::completeBlock()
 {
     const size_t b = _blockSize;
-    _inputBuffer.setZero();
+    std::memset(_inputBuffer.data(), 0, b * sizeof(float));
     _inputBufferFill = 0;
     std::memcpy(_overlap.data(), _fftBuffer.data() + b, b * sizeof(float));
     _current = (_current > 0 ? _current : _segCount) - 1;
@@ -197,8 +206,7 @@ void PartitionedConvolver::runStep()
     } else if (step == sumStep) {
         if (_macSteps == 0)
             accumulateOlder(1, 1);
-        _conv.copyFrom(_preMultiplied);
-        ComplexMultiplyAccumulate(_conv, _segments[_current], _segmentsIR[0]);
+        sumWithFilling();
     } else if (step <= sumStep + f) {
         _fft.ifftStep(step - sumStep - 1, _fftBuffer.data(), _conv.re.data(), _conv.im.data());
     } else {
@@ -239,7 +247,7 @@ void PartitionedConvolver::process(const float* input, float* output, size_t len
         const size_t n = b - pos < len - processed ? b - pos : len - processed;
         std::memcpy(_inputBuffer.data() + pos, input + processed, n * sizeof(float));
 
-        transformFilling(_inputBuffer.data(), b);
+        transformFilling();
         if (pos == 0)
             accumulateOlder(1, _segCount);
         inverseWithFilling();

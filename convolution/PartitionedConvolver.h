@@ -53,9 +53,10 @@ public:
     size_t segmentCount() const { return _segCount; }
 
 private:
-    void transformFilling(const float* block, size_t fill);
+    void transformFilling();
     void accumulateOlder(size_t first, size_t end);
     void inverseWithFilling();
+    void sumWithFilling();
     void completeBlock();
     void runStep();
     void release();
@@ -74,7 +75,7 @@ private:
     SplitSpectrum _conv;
     Buffer<float> _overlap;
     size_t _current = 0;
-    Buffer<float> _inputBuffer;
+    Buffer<float> _inputBuffer; // 2 B samples: the filling block, zero beyond the fill
     size_t _inputBufferFill = 0;
     // The block in steps (see runStep); _pendingStep is 0 when there is none.
     const float* _pendingInput = nullptr;
