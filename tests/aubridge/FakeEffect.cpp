@@ -42,6 +42,14 @@ VstIntPtr dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr valu
       if (fx().programNameIndexedAnswer == 0) return 0;
       std::strcpy(static_cast<char*>(ptr), "Indexed");
       return 1;
+    case effGetParamDisplay:
+      if (fx().numericDisplay)
+        std::snprintf(static_cast<char*>(ptr), 32, "%.3f",
+                      double(72.0f * fx().programs[size_t(fx().currentProgram)][size_t(index)] - 60.0f));
+      return 0;
+    case effGetParamLabel:
+      if (fx().numericDisplay) std::strcpy(static_cast<char*>(ptr), "dB");
+      return 0;
     case effGetParamName:
       std::strcpy(static_cast<char*>(ptr), "A parameter name longer than 24");
       return 0;
