@@ -76,11 +76,9 @@ OSStatus RoruvovuzComponent::render(AudioUnitRenderActionFlags* ioFlags, const A
     for (SInt32 b = 0; b < outputBusCount; ++b) {
       const SInt32 first = outputBusFirstPin[b];
       const SInt32 width = getMaxOutputChannels(b);
-      const SInt32 a = activeOutputChannels[b] > 0 ? activeOutputChannels[b] : 1;
-      for (SInt32 c = 0; c < width; ++c) {
-        const SInt32 slot = first + (c % a);
-        outputs[first + c] = slot < ioBufferCount ? ioBuffers[slot] : ioBuffers[first];
-      }
+      // Every output pin writes its own buffer: a one-channel host bus takes the first, and
+      // no pin overwrites another pin's input.
+      for (SInt32 c = 0; c < width; ++c) outputs[first + c] = ioBuffers[first + c];
       pins += width;
     }
     if (pins != vst->getOutputCount()) throw MacOSException(paramErr);
@@ -146,6 +144,11 @@ bool RoruvovuzComponent::collectInputAudio(UInt32 frames, float** inputs, const 
         // A source that handed back no memory counts as silence on that pin.
         data = ioBuffers[pin + c];
         std::memset(data, 0, size_t(frames) * 4);
+      } else if (c >= a) {
+        // One host channel feeding a second pin: that pin gets a copy in its own buffer, so
+        // that processing in place never changes another pin's input.
+        std::memcpy(ioBuffers[pin + c], data, size_t(frames) * 4);
+        data = ioBuffers[pin + c];
       }
       inputs[pin + c] = data;
     }
