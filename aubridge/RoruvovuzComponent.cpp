@@ -467,6 +467,9 @@ ComponentResult RoruvovuzComponent::dispatch(ComponentParameters* pb) {
     case kAudioUnitInitializeSelect:
       SY_LOG("[%s](%p) AU kAudioUnitInitializeSelectQQQ\n");
       if (!vst->isResumed()) {
+        // The plug-in learns the rate and slice size even when the host kept the defaults.
+        vst->setSampleRate(Float32(streamFormat.mSampleRate));
+        vst->setBlockSize(maxFramesPerSlice);
         vst->resume();
         refreshLatencyAndTail();
       }
