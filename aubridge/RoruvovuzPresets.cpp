@@ -195,8 +195,12 @@ void RoruvovuzComponent::convertLoadedPrograms(const FSRef& folder, bool writeLi
       if (presetName.ref == nullptr) continue;
       CFHolder preset(createAUPresetOfCurrentProgram(CFStringRef(presetName.ref)));
       // Programs of the same name further apart still get files of their own.
-      std::string fileName = name + ".aupreset";
-      for (int n = 2; written.count(fileName) != 0; ++n) fileName = name + " " + std::to_string(n) + ".aupreset";
+      // The list refuses lines naming paths: a '/' in a program name becomes '-' in its file name.
+      std::string base = name;
+      for (char& ch : base)
+        if (ch == '/') ch = '-';
+      std::string fileName = base + ".aupreset";
+      for (int n = 2; written.count(fileName) != 0; ++n) fileName = base + " " + std::to_string(n) + ".aupreset";
       written.insert(fileName);
       const std::u16string unicode = unicodeName(fileName.c_str());
       FSRef file;

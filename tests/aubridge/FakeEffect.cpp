@@ -177,6 +177,7 @@ extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMa
   const size_t programCount = size_t(c.numPrograms > 0 ? c.numPrograms : 1);
   c.programs.assign(programCount, std::vector<float>(size_t(c.numParams), 0.5f));
   c.programNames.assign(programCount, "Init");
+  for (size_t i = 0; i < programCount && i < c.initialProgramNames.size(); ++i) c.programNames[i] = c.initialProgramNames[i];
   c.currentProgram = 0;
   c.alive = true;
   // As a constructor would: asks its host before the record is handed back.

@@ -70,6 +70,7 @@ struct FakeControl {
   std::vector<VstInt32> inputPinFlags;     // when set: effGetInputProperties answers with these
   std::vector<VstInt32> outputPinFlags;
   std::vector<float*> lastInputs, lastOutputs;
+  std::vector<std::string> initialProgramNames;  // names given at creation, when set
   bool numericDisplay = false;             // displays 72 v - 60 with label "dB"; else empty
 
   size_t count(VstInt32 opcode) const {
