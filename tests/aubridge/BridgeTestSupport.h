@@ -11,6 +11,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -118,7 +119,10 @@ class RecordingHost : public VSTHost {
   void automate(VSTPlugIn&, SInt32 index, float value) override { calls.push_back({"automate", index, 0, value}); }
   void endEdit(VSTPlugIn&, SInt32 index) override { calls.push_back({"endEdit", index}); }
   bool isIOPinConnected(VSTPlugIn&, bool output, SInt32 pin) override { return !output && pin < 2; }
-  void idle(VSTPlugIn&) override { calls.push_back({"idle"}); }
+  void idle(VSTPlugIn&) override {
+    calls.push_back({"idle"});
+    if (throwOnIdle) throw std::runtime_error("host failure");
+  }
   void updateDisplay(VSTPlugIn&) override { calls.push_back({"updateDisplay"}); }
   void resizeWindow(VSTPlugIn&, SInt32 width, SInt32 height) override {
     calls.push_back({"resizeWindow", width, height});
@@ -131,6 +135,7 @@ class RecordingHost : public VSTHost {
   }
 
   std::string vendor = "Quillatone";
+  bool throwOnIdle = false;
   std::vector<HostCall> calls;
   VstTimeInfo time{};
 };

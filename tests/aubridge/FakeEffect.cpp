@@ -156,6 +156,7 @@ extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMa
   FakeControl& c = fx();
   c.master = master;
   if (master(nullptr, audioMasterVersion, 0, 0, nullptr, 0) == 0) return nullptr;
+  c.currentIdSeenInEntry = master(nullptr, audioMasterCurrentId, 0, 0, nullptr, 0);
   if (c.entryDelayMilliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(c.entryDelayMilliseconds));
   if (c.entryAnswersNull) return nullptr;
   std::memset(&record, 0, sizeof record);

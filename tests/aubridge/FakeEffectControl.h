@@ -48,6 +48,7 @@ struct FakeControl {
   std::vector<FakeCall> calls;
   std::vector<std::pair<VstInt32, float>> setParameters;
   VstIntPtr sampleRateSeenInConstructor = -1;
+  VstIntPtr currentIdSeenInEntry = -1;
   int processCount = 0;
   bool alive = false;
 

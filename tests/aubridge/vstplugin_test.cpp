@@ -44,6 +44,7 @@ TEST_F(VSTPlugInTest, OpenRoutesEntryCallsAndSendsOnlyEffOpen) {
   EXPECT_FALSE(p->isResumed());
   // The constructor's question reached this wrapper before the record was handed back.
   EXPECT_EQ(fake().sampleRateSeenInConstructor, 44101);
+  EXPECT_EQ(fake().currentIdSeenInEntry, 0);  // no record yet
   ASSERT_EQ(fake().calls.size(), 1u);
   EXPECT_EQ(fake().calls[0].opcode, effOpen);
   EXPECT_TRUE(isLogLine(lines(text).at(0), "Roruvovuz", "VST open")) << text;
@@ -121,6 +122,11 @@ TEST_F(VSTPlugInTest, HostCallbackAnswersByOpcode) {
   EXPECT_EQ(text.find("CurrentProcessLevel"), std::string::npos);
   EXPECT_EQ(host.calls[0].name, "getTimeInfo");
   EXPECT_EQ(host.calls[0].a, 0x200);
+
+  host.throwOnIdle = true;
+  StderrCapture failure;
+  EXPECT_EQ(ask(audioMasterIdle), 0);
+  EXPECT_NE(failure.text().find("Caught exception in VST audio master callback\n"), std::string::npos);
 
   p->resume();
   EXPECT_FALSE(p->wantsMidi());
