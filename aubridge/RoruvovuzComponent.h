@@ -75,8 +75,6 @@ class RoruvovuzComponent : public VSTHost {
   static const char* cfStringToCString(CFStringRef string, char* buffer, CFIndex size);
 
  private:
-  friend class RoruvovuzComponentTestAccess;
-
   // Construction steps.
   void findOwnBundle();
   void findResourcesFolder();
