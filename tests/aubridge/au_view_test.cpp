@@ -138,9 +138,10 @@ TEST(AUView, NoEditorNoCocoaUI) {
 TEST(AUView, ViewEntryServesNoRequest) {
   FakeUnit u;
   ASSERT_EQ(u.open(), noErr);
-  CFBundleRef bundle = CFBundleCreate(nullptr, CFURLCreateFromFileSystemRepresentation(
-                                                   nullptr, reinterpret_cast<const UInt8*>(u.path.c_str()),
-                                                   CFIndex(u.path.size()), true));
+  CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(u.path.c_str()),
+                                                         CFIndex(u.path.size()), true);
+  CFBundleRef bundle = CFBundleCreate(nullptr, url);
+  CFRelease(url);
   ASSERT_NE(bundle, nullptr);
   auto entry = reinterpret_cast<ComponentRoutine>(CFBundleGetFunctionPointerForName(bundle, CFSTR("RoruvovuzViewEntry")));
   ASSERT_NE(entry, nullptr);
