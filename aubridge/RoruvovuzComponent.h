@@ -47,10 +47,11 @@ class RoruvovuzComponent : public VSTHost {
   RoruvovuzComponent(const RoruvovuzComponent&) = delete;
   RoruvovuzComponent& operator=(const RoruvovuzComponent&) = delete;
 
-  // [any thread] The Audio Unit selectors; failures are thrown as MacOSException.
+  // The Audio Unit selectors; failures are thrown as MacOSException. Render (14) runs on the
+  // [audio thread]; every other selector on the [host thread].
   ComponentResult dispatch(ComponentParameters* params);
 
-  // VSTHost.
+  // VSTHost: the plug-in's own requests, on whichever thread the plug-in makes them.
   void getVendor(VSTPlugIn& plugIn, char* text) override;
   void getProduct(VSTPlugIn& plugIn, char* text) override;
   SInt32 getVersion(VSTPlugIn& plugIn) override;

@@ -128,7 +128,8 @@ void RoruvovuzComponent::getPropertyInfo(AudioUnitPropertyID id, AudioUnitScope 
     if (log) SY_LOG("[%s](%p) AU GetPropertyInfo: unknown property id: %d\n", int(id));
     fail(kAudioUnitErr_InvalidProperty);
   }
-  if (log && row->logs && id != kAudioUnitProperty_SupportedNumChannels && id != kAudioUnitProperty_ElementName)
+  if (log && row->logs && id != kAudioUnitProperty_SupportedNumChannels && id != kAudioUnitProperty_ElementName &&
+      (id != kAudioUnitProperty_CocoaUI || vst->hasEditor()))
     SY_LOG("[%s](%p) AU GetPropertyInfo: %s (scope: %d, element: %d)\n", row->name, int(scope), int(element));
 
   const UInt8 scopeBit = scope == kAudioUnitScope_Global ? kGlobal
