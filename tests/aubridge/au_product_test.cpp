@@ -154,6 +154,49 @@ TEST_F(ProductUnit, RendersAsTheDirectHost) {
 #endif
 }
 
+#ifdef PRODUCT_VST_MODULE
+// The plug-in module itself (Quillatone.so) in the Resources of a bridge-only bundle, driven
+// as a host would: open, formats, initialise, render, reset, render, close.
+TEST_F(ProductUnit, PlugInModuleInResourcesThroughAHostsSequence) {
+  BundleSpec spec;
+  spec.name = "Hosted.component";
+  spec.executable = BRIDGE_HOST_MODULE;
+  spec.config = configXml(Config());
+  spec.vstModule = PRODUCT_VST_MODULE;
+  const std::string path = makeComponentBundle(tmp, spec);
+  writeFile(path + "/Contents/Resources/SYFactoryPresets.txt", "");
+  AUHost host(path);
+  ASSERT_EQ(host.open(), noErr);
+  EXPECT_EQ(CallComponentVersion(host.unit), 0x00010203);
+  AudioStreamBasicDescription f{};
+  ASSERT_EQ(host.get(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, f), noErr);
+  f.mSampleRate = 48000.0;
+  ASSERT_EQ(host.set(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, f), noErr);
+  ASSERT_EQ(host.set(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, f), noErr);
+  ASSERT_EQ(host.set<UInt32>(kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, 1024), noErr);
+  InputFeed feed;
+  feed.channels.assign(2, std::vector<float>(4096));
+  for (size_t i = 0; i < 4096; ++i) feed.channels[0][i] = feed.channels[1][i] = 0.2f * std::sin(0.05f * float(i));
+  const AURenderCallbackStruct cb{&InputFeed::proc, &feed};
+  ASSERT_EQ(host.set(kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, cb), noErr);
+  ASSERT_EQ(AudioUnitInitialize(host.unit), noErr);
+  std::vector<std::vector<float>> out;
+  for (int round = 0; round < 2; ++round) {
+    for (int block = 0; block < 4; ++block) {
+      ASSERT_EQ(host.render(0, 1024, 1024.0 * block, 2, block % 2 == 0, out), noErr);
+      for (const auto& channel : out)
+        for (float x : channel) ASSERT_TRUE(std::isfinite(x));
+    }
+    ASSERT_EQ(AudioUnitReset(host.unit, kAudioUnitScope_Global, 0), noErr);
+  }
+  Float32 value = 0;
+  ASSERT_EQ(AudioUnitGetParameter(host.unit, 7, 0, 0, &value), noErr);
+  EXPECT_GE(value, 0.0f);
+  ASSERT_EQ(AudioUnitUninitialize(host.unit), noErr);
+  host.close();
+}
+#endif
+
 }  // namespace
 
 #endif
