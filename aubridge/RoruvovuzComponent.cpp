@@ -1,6 +1,7 @@
 // Construction, destruction, the VSTHost answers and the selector dispatch of the component.
 #include "RoruvovuzComponent.h"
 
+#include <dlfcn.h>
 #include <mach-o/dyld.h>
 
 #include <cmath>
@@ -19,10 +20,20 @@ void throwIfError(OSStatus status) {
   if (status != noErr) throw MacOSException(status);
 }
 
-// Releases a bundle reference, unloading the executable first when it is the last one.
+// Whether the bundle's loaded executable is the image this code runs from.
+bool holdsThisCode(CFBundleRef bundle) {
+  void* entry = CFBundleGetFunctionPointerForName(bundle, CFSTR("RoruvovuzEntry"));
+  Dl_info info;
+  return entry != nullptr && dladdr(entry, &info) != 0 &&
+         info.dli_fbase == static_cast<const void*>(SY_OwnImageHeader());
+}
+
+// Releases a bundle reference, unloading the executable first when it is the last one;
+// the image this code runs from is never unloaded.
 void releaseBundle(CFBundleRef bundle) {
   if (bundle == nullptr) return;
-  if (CFGetRetainCount(bundle) == 1 && CFBundleIsExecutableLoaded(bundle)) CFBundleUnloadExecutable(bundle);
+  if (CFGetRetainCount(bundle) == 1 && CFBundleIsExecutableLoaded(bundle) && !holdsThisCode(bundle))
+    CFBundleUnloadExecutable(bundle);
   CFRelease(bundle);
 }
 
