@@ -366,3 +366,77 @@ TEST(AUComponent, IdleTimerSendsIdleEveryQuarterTenthOfASecond) {
 }
 
 }  // namespace
+
+namespace {
+
+// Resources that cannot be written: the unit still opens, with the default mapping held in
+// memory and no factory presets.
+TEST(AUComponentFiles, ReadOnlyResourcesStillOpen) {
+  FakeUnit u;
+  symac_test_failNext("FSCreateFileUnicode", permErr);
+  ASSERT_EQ(u.open(), noErr);
+  EXPECT_FALSE(exists(u.resources("SYParameters.txt")));
+  UInt32 size = 0;
+  Boolean writable;
+  ASSERT_EQ(u.host->info(kAudioUnitProperty_ParameterList, 0, 0, size, writable), noErr);
+  EXPECT_EQ(size, 12u);
+  u.host->close();
+  std::filesystem::remove(u.resources("SYFactoryPresets.txt"));
+  writeFile(u.resources("SYParameters.txt"), "heading\r");
+  symac_test_failNext("FSCreateFileUnicode", permErr);  // now the list's creation
+  ASSERT_EQ(u.open(), noErr);
+  EXPECT_FALSE(exists(u.resources("SYFactoryPresets.txt")));
+  CFArrayRef presets = nullptr;
+  EXPECT_EQ(u.host->get(kAudioUnitProperty_FactoryPresets, 0, 0, presets), kAudioUnitErr_InvalidProperty);
+  symac_test_clearFailures();
+}
+
+// A write that fails half-way leaves no file that would pass for a complete one.
+TEST(AUComponentFiles, FailedWritesLeaveNoPartialFiles) {
+  FakeUnit u;
+  symac_test_failNext("FSWriteFork", dskFulErr);
+  EXPECT_EQ(u.open(), dskFulErr);
+  EXPECT_FALSE(exists(u.resources("SYParameters.txt")));
+  symac_test_clearFailures();
+  ASSERT_EQ(u.open(), noErr);
+  EXPECT_TRUE(exists(u.resources("SYParameters.txt")));
+}
+
+TEST(AUComponentFiles, PlatformFailuresFailTheOpenWithTheirStatus) {
+  FakeUnit u;
+  u.fake();
+  const long before = symac_test_liveObjectCount();
+  symac_test_failNext("InstallEventLoopTimer", memFullErr);
+  EXPECT_EQ(u.open(), memFullErr);
+  symac_test_failNext("GetComponentInfo", -2000);
+  EXPECT_EQ(u.open(), -2000);
+  EXPECT_EQ(symac_test_liveObjectCount(), before);
+  symac_test_clearFailures();
+  EXPECT_EQ(u.open(), noErr);
+}
+
+TEST(AUComponentFiles, FailingParameterNotificationIsContained) {
+  FakeUnit u;
+  ASSERT_EQ(u.open(), noErr);
+  FakeControl& f = u.fake();
+  symac_test_clearEvents();
+  symac_test_failParameterNotify(-66);
+  bridgetest::StderrCapture capture;
+  EXPECT_EQ(f.master(f.effect, audioMasterAutomate, 0, 0, nullptr, 0.5f), 0);
+  EXPECT_NE(capture.text().find("Caught exception in VST audio master callback"), std::string::npos);
+  EXPECT_EQ(symac_test_eventCount(), 0);
+}
+
+TEST(AUComponentFiles, ProgramNamesThroughBothStringPaths) {
+  for (bool forceCopy : {false, true}) {
+    FakeUnit u;
+    ASSERT_EQ(u.open(), noErr);
+    symac_test_forceCStringPtrNull(forceCopy);
+    const AUPreset user{-1, CFSTR("Caf\xC3\xA9 \xE2\x82\xAC")};  // é and € exist in Mac Roman
+    EXPECT_EQ(u.host->set(kAudioUnitProperty_PresentPreset, 0, 0, user), noErr);
+    symac_test_forceCStringPtrNull(false);
+    EXPECT_EQ(u.fake().programNames[0], "Caf\x8E \xDB") << forceCopy;
+  }
+}
+
+}  // namespace
