@@ -440,3 +440,24 @@ TEST(AUComponentFiles, ProgramNamesThroughBothStringPaths) {
 }
 
 }  // namespace
+
+namespace {
+
+// Music devices shape each bus from its own pins, except in hosts of quirk 1, where every
+// bus takes the first bus's width.
+TEST(AUComponentQuirks, OldLogicMakesMusicDeviceBusesEqual) {
+  for (bool oldLogic : {false, true}) {
+    symac_test_setMainBundle("com.apple.logic.pro", oldLogic ? "7.2" : "8.0.1");
+    FakeUnit u(Config(), "aumu");
+    u.fake().numInputs = 0;
+    u.fake().numOutputs = 4;
+    u.fake().outputPinFlags = {kVstPinIsStereo, kVstPinIsStereo, 0, 0};
+    ASSERT_EQ(u.open(), noErr);
+    UInt32 buses = 0;
+    ASSERT_EQ(u.host->get(kAudioUnitProperty_ElementCount, kAudioUnitScope_Output, 0, buses), noErr);
+    EXPECT_EQ(buses, oldLogic ? 2u : 3u);
+  }
+  symac_test_setMainBundle(nullptr, nullptr);
+}
+
+}  // namespace
