@@ -80,8 +80,11 @@ CMouseEventResult CMyHorizontalTab::onMouseMoved(CPoint& where, const CButtonSta
     float f = n > 1 ? float(k) / float(n - 1) : 0.0f;
     float v = vmin + (vmax - vmin) * f;
     v = std::clamp(v, std::min(vmin, vmax), std::max(vmin, vmax));
+    // Notify when the value differs from the last drawn one, and also for every
+    // change before the next redraw, so a drag back to the drawn segment is sent.
+    const float before = value;
     setValue(v);
-    if (isDirty()) {
+    if (value != before || isDirty()) {
         valueChanged();
         invalid();
     }

@@ -228,7 +228,7 @@ void VezuRezo_SwirlingRoom::drawCurveReadout(CDrawContext* context) {
 
     if (targetCurve && targetCurveCount > 0) {
         context->setFrameColor(viewcolours::kOutline);
-        context->setLineWidth(1.0);
+        context->setLineWidth(2.0);
         context->moveTo(CPoint(L, zeroY - levelScale * targetCurve[0]));
         const double perPixel = targetCurveCount / width;
         for (int32_t i = 1; i < widthInt; ++i) {
