@@ -121,8 +121,7 @@ void VezuRezo_SwirlingRoom::rotateRoomObject(RoomObject& object, float ax, float
     }
 }
 
-CPoint VezuRezo_SwirlingRoom::project(const RoomPoint3& p, float a, float e) const {
-    const CPoint centre = getViewSize().getCenter();
+CPoint VezuRezo_SwirlingRoom::project(const RoomPoint3& p, float a, float e, const CPoint& centre) {
     const float sa = std::sin(a), ca = std::cos(a), se = std::sin(e), ce = std::cos(e);
     const float m[3] = {sa * ce, ca * ce, -se};
     const float u[3] = {ca, -sa, 0.0f};
@@ -139,7 +138,7 @@ void VezuRezo_SwirlingRoom::drawRoomObject(RoomObject& object, CDrawContext* con
     object.viewRect = viewRect;
     CPoint s[8];
     for (int i = 0; i < 8; ++i)
-        s[i] = project(object.placed[i], a, e);
+        s[i] = project(object.placed[i], a, e, object.centre);
     context->setFrameColor(object.colour);
     static const int loops[2][5] = {{4, 5, 7, 6, 4}, {0, 1, 3, 2, 0}};
     for (const auto& loop : loops) {
@@ -158,7 +157,7 @@ void VezuRezo_SwirlingRoom::drawRoomPolyline(RoomQuad& quad, CDrawContext* conte
                                              float a, float e) {
     quad.viewRect = viewRect;
     for (int i = 0; i < 4; ++i)
-        quad.screen[i] = project(quad.corners[i], a, e);
+        quad.screen[i] = project(quad.corners[i], a, e, quad.centre);
     context->setFrameColor(quad.colour);
     context->moveTo(quad.screen[0]);
     for (int i = 1; i < 4; ++i)

@@ -60,8 +60,9 @@ public:
     void updateHandleGeometry();
 
     // Screen point of a scene point (x right, y forward, z up; 80 px a unit)
-    // in the given orientation, about the middle of the view.
-    VSTGUI::CPoint project(const RoomPoint3& p, float azimuth, float elevation) const;
+    // seen orthographically in the given orientation; centre is the screen
+    // point of the scene origin.
+    static VSTGUI::CPoint project(const RoomPoint3& p, float azimuth, float elevation, const VSTGUI::CPoint& centre);
 
     RoomObject objects[6];
     int32_t highlightedPair = 0;   // 0, 1, 2: pair drawn in blue (the MIX variant)

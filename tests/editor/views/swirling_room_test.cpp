@@ -165,20 +165,42 @@ TEST(RoomPlacement, HandlesAreFoundInAViewThatDoesNotStartAtTheLeftEdge) {
 }
 
 TEST(RoomProjection, OrthographicAxes) {
-    VezuRezo_SwirlingRoom room(CRect(0, 0, kW, kH), nullptr, 8, nullptr, nullptr);
-    CPoint p = room.project({1.5f, 2.0f, -0.5f}, 0, 0);
+    auto project = [](RoomPoint3 p, float a, float e) {
+        return VezuRezo_SwirlingRoom::project(p, a, e, CPoint(kCx, kCy));
+    };
+    CPoint p = project({1.5f, 2.0f, -0.5f}, 0, 0);
     EXPECT_NEAR(p.x, kCx + 120, 1e-4);
     EXPECT_NEAR(p.y, kCy + 40, 1e-4);
     // Turning about the vertical axis leaves heights alone.
     const float a = 0.6f;
-    p = room.project({1.5f, 2.0f, -0.5f}, a, 0);
+    p = project({1.5f, 2.0f, -0.5f}, a, 0);
     EXPECT_NEAR(p.x, kCx + 80 * (1.5 * std::cos(a) - 2.0 * std::sin(a)), 1e-3);
     EXPECT_NEAR(p.y, kCy + 40, 1e-4);
     // Tilting moves far points up the screen.
     const float e = 0.4f;
-    p = room.project({1.5f, 2.0f, -0.5f}, 0, e);
+    p = project({1.5f, 2.0f, -0.5f}, 0, e);
     EXPECT_NEAR(p.x, kCx + 120, 1e-4);
     EXPECT_NEAR(p.y, kCy - 80 * (2.0 * std::sin(e) - 0.5 * std::cos(e)), 1e-3);
+}
+
+TEST(RoomModel, BoxesStandWhereTheirPairsBelong) {
+    VezuRezo_SwirlingRoom room(CRect(0, 0, kW, kH), nullptr, 8, nullptr, nullptr);
+    // The middle of the bottom near edge is the model origin.
+    const double origins[6][3] = {{-2.8, 2.4, 1.0}, {2.8, 2.4, 1.0}, {-1.0, 2.0, 0.5},
+                                  {1.0, 2.0, 0.5},  {-0.7, 1.8, 0.2}, {0.7, 1.8, 0.2}};
+    for (int b = 0; b < 6; ++b) {
+        const RoomPoint3* c = room.objects[b].placed;
+        EXPECT_NEAR((c[4].x + c[5].x) / 2, origins[b][0], 1e-5) << b;
+        EXPECT_NEAR((c[4].y + c[5].y) / 2, origins[b][1], 1e-5) << b;
+        EXPECT_NEAR(c[4].z, origins[b][2], 1e-5) << b;
+        // Top face above the bottom one; the pair mirrored about x = 0.
+        EXPECT_GT(c[0].z, c[4].z) << b;
+        if (b % 2 == 1) {
+            const RoomPoint3* m = room.objects[b - 1].placed;
+            EXPECT_NEAR(c[1].x, -m[0].x, 1e-5) << b;
+            EXPECT_NEAR(c[1].y, m[0].y, 1e-5) << b;
+        }
+    }
 }
 
 // Screen x of box b's near-left vertical edge in the front view.
