@@ -145,7 +145,7 @@ public:
     float dragX = 0, dragY = 0;
     VSTGUI::int32 dragTarget = 0;
     float azimuth = 0, elevation = 0;
-    float* targetCurve = nullptr;
+    const float* targetCurve = nullptr;
     VSTGUI::int32 targetCurveCount = 0;
     float handleValue[6] = {0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
     double left, right, centreY, halfHeight, width;
