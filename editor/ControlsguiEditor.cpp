@@ -12,7 +12,7 @@ using namespace VSTGUI;
 
 namespace {
 constexpr const char* productText = "Quillatone";
-constexpr const char* webText = "harloxaudio.com";
+constexpr const char* webText = "harlox.audio";
 constexpr const char* makerText = "harloxaudio";
 constexpr const char* versionDisplay = "Quillatone 1.0.0  VST 2.4  Linux";
 constexpr const char* knobScaleLoudness[11] = {"-25", "20", "15", "10", "5", "0", "5", "10", "15", "20", "25"};
