@@ -5,6 +5,7 @@
 
 #include "Controlsgui.h"
 #include "ControlsguiEditor.h"
+#include "Theme.h"
 
 #include <gtest/gtest.h>
 
