@@ -320,3 +320,40 @@ TEST_F(EditorSync, CancelledOrOverlongSelectionsChangeNothing)
     EXPECT_EQ(automateCount(), 0u);
     EXPECT_STREQ(editor->getPresetPath(), "");
 }
+
+TEST_F(EditorSync, WholeWindowRedrawnOncePerSecond)
+{
+    openWindow();
+    CFrame* frame = editor->getFrame();
+    auto paintedWhole = [frame] {
+        frame->paintDirty();
+        for (const PixelRect& r : frame->takePresentList())
+            if (r.contains(PixelRect{0, 0, 880, 640}))
+                return true;
+        return false;
+    };
+    paintedWhole();
+    clockNow() = 900;
+    editor->idle();
+    EXPECT_FALSE(paintedWhole());
+    clockNow() = 1001;
+    editor->idle();
+    EXPECT_TRUE(paintedWhole());
+    clockNow() = 1900;
+    editor->idle();
+    EXPECT_FALSE(paintedWhole());
+    clockNow() = 2100;
+    editor->idle();
+    EXPECT_TRUE(paintedWhole());
+}
+
+TEST_F(EditorSync, FirstRoomNotificationAfterOpenSendsAChangedSelector)
+{
+    hostSets(37, 0.1f);
+    openWindow();
+    editor->getRoomView()->valueChanged();
+    EXPECT_EQ(automated(37), std::vector<float>{0.1f});
+    hostEvents().clear();
+    editor->getRoomView()->valueChanged();
+    EXPECT_TRUE(automated(37).empty());
+}
