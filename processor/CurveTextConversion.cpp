@@ -47,11 +47,12 @@ bool readLine(std::FILE* f, std::string& line)
     return !line.empty();
 }
 
-void subtractMean(CurveList& list, double sum, float offsetDb)
+// The levels are summed in float32, in file order.
+void subtractMean(CurveList& list, float sum, float offsetDb)
 {
     if (list.count == 0)
         return;
-    const float mean = static_cast<float>(sum / list.count);
+    const float mean = sum / static_cast<float>(list.count);
     for (int32_t i = 0; i < list.count; ++i)
         list.db[i] = list.db[i] - mean + offsetDb;
 }
@@ -82,11 +83,15 @@ bool sameFile(const std::string& a, const std::string& b)
     return !error && pa == pb;
 }
 
-// Hands a parsed list to the caller only when it holds points.
+// Hands a parsed list to the caller only when it holds points and finite
+// levels (a float sum of huge levels can overflow).
 int32_t finish(const std::unique_ptr<CurveList>& parsed, CurveList& result)
 {
     if (parsed->count == 0)
         return convertNoPoints;
+    for (int32_t i = 0; i < parsed->count; ++i)
+        if (!std::isfinite(parsed->db[i]))
+            return convertNoPoints;
     result = *parsed;
     return convertOk;
 }
@@ -110,7 +115,7 @@ int32_t parseHeadphoneText(const std::string& inputPath, HeadphoneTextFormat for
 
     const char* pattern = format == HeadphoneTextFormat::measurement ? "%f, %f, %f" : "%f %f";
     int32_t n = 0;
-    double sum = 0.0;
+    float sum = 0.0f;
     while (n < CurveList::capacity && readLine(input.get(), line))
     {
         if (line.size() < 4)
@@ -141,7 +146,7 @@ int32_t parseMonitorText(const std::string& inputPath, CurveList& result)
     auto parsed = std::make_unique<CurveList>();
     CurveList& list = *parsed;
     int32_t n = 0;
-    double sum = 0.0;
+    float sum = 0.0f;
     float hz = 0.0f;
     float db = 0.0f;
     while (n < CurveList::capacity && std::fscanf(input.get(), "%f", &hz) == 1 &&

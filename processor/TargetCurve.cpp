@@ -34,6 +34,21 @@ void ramp(float* curve, int from, int to, float start, float end)
     for (int i = std::max(from, 0); i < std::min(to, designBinCount); ++i)
         curve[i] = start + static_cast<float>(i - from) * step;
 }
+
+// The second ramp forms each value with the product first:
+// start + (j (end - start)) / (to - from - 1). It is never shorter than 341 bins.
+void productRamp(float* curve, int from, int to, float start, float end)
+{
+    if (to - from < 2)
+    {
+        ramp(curve, from, to, start, end);
+        return;
+    }
+    const float rise = end - start;
+    const float divisor = static_cast<float>(to - from - 1);
+    for (int i = std::max(from, 0); i < std::min(to, designBinCount); ++i)
+        curve[i] = start + static_cast<float>(i - from) * rise / divisor;
+}
 }
 
 void buildTargetCurve(const float e[equaliserValueCount], float curve[designBinCount])
@@ -54,7 +69,7 @@ void buildTargetCurve(const float e[equaliserValueCount], float curve[designBinC
     fill(curve, 0, k1, v[1]);
     ramp(curve, k1, k2, v[1], v[3]);
     fill(curve, k2, k3, v[3]);
-    ramp(curve, k3, k4, v[3], v[5]);
+    productRamp(curve, k3, k4, v[3], v[5]);
     fill(curve, k4, designBinCount, v[5]);
 }
 }

@@ -109,7 +109,7 @@ void HostedPlugin::processInPlace(AudioBuffers& buffers, VstInt32 frames) {
 }
 
 std::vector<std::vector<float>> HostedPlugin::render(const std::vector<std::vector<float>>& input, size_t frames,
-                                                     VstInt32 blockSize) {
+                                                     VstInt32 blockSize, const Progress& progress) {
     const size_t numInputs = effect_ ? static_cast<size_t>(std::max(effect_->numInputs, 0)) : 0;
     const size_t numOutputs = effect_ ? static_cast<size_t>(std::max(effect_->numOutputs, 0)) : 0;
     std::vector<std::vector<float>> output(numOutputs, std::vector<float>(frames, 0.0f));
@@ -127,6 +127,8 @@ std::vector<std::vector<float>> HostedPlugin::render(const std::vector<std::vect
         processReplacing(in, out, static_cast<VstInt32>(n));
         for (size_t c = 0; c < numOutputs; ++c)
             std::copy(out.channel(c), out.channel(c) + n, output[c].begin() + static_cast<long>(start));
+        if (progress)
+            progress(start + n, frames);
     }
     return output;
 }

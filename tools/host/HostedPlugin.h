@@ -6,6 +6,7 @@
 #include "PluginLibrary.h"
 #include "TestHost.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,10 +49,13 @@ public:
     // Runs the buffers in place: outputs are written over the inputs.
     void processInPlace(AudioBuffers& buffers, VstInt32 frames);
 
-    // Renders planar input (missing channels are silent) in blocks of
-    // blockSize frames; answers numOutputs channels of frames samples.
+    // Renders planar input (missing channels and frames past an input's end
+    // are silent) in blocks of blockSize frames; answers numOutputs channels
+    // of frames samples. progress, when given, hears (frames done, frames)
+    // after every block.
+    using Progress = std::function<void(size_t done, size_t total)>;
     std::vector<std::vector<float>> render(const std::vector<std::vector<float>>& input, size_t frames,
-                                           VstInt32 blockSize);
+                                           VstInt32 blockSize, const Progress& progress = {});
 
 private:
     HostedPlugin(TestHost& host, std::unique_ptr<PluginLibrary> library, AEffect* effect);

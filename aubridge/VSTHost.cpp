@@ -1,0 +1,3 @@
+#include "VSTHost.h"
+
+VSTHost::~VSTHost() = default;

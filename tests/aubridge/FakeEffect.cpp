@@ -1,0 +1,121 @@
+// A configurable VST 2.4 effect that records every dispatcher call, for the bridge tests.
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
+
+#include "FakeEffectControl.h"
+
+namespace {
+
+FakeControl control;
+AEffect record;
+
+FakeControl& fx() { return control; }
+
+VstIntPtr dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+  FakeCall call{opcode, index, value, opt, {}, {}};
+  if (opcode == effSetProgramName && ptr != nullptr) call.text = static_cast<const char*>(ptr);
+  if (opcode == effSetChunk && ptr != nullptr && value > 0)
+    call.data.assign(static_cast<const char*>(ptr), static_cast<const char*>(ptr) + value);
+  fx().calls.push_back(call);
+  if (fx().throwInDispatcher && opcode != effClose) throw std::runtime_error("fake effect failure");
+  switch (opcode) {
+    case effClose:
+      fx().alive = false;
+      return 1;
+    case effSetProgram:
+      if (value >= 0 && value < VstIntPtr(fx().programs.size())) fx().currentProgram = int(value);
+      return 0;
+    case effGetProgram:
+      return fx().getProgramAnswer != -1000 ? fx().getProgramAnswer : fx().currentProgram;
+    case effSetProgramName:
+      if (!fx().programNames.empty()) fx().programNames[size_t(fx().currentProgram)] = call.text;
+      return 0;
+    case effGetProgramName:
+      std::strcpy(static_cast<char*>(ptr), !fx().programNameAnswer.empty()
+                                               ? fx().programNameAnswer.c_str()
+                                               : (fx().programNames.empty() ? "" : fx().programNames[size_t(fx().currentProgram)].c_str()));
+      return 0;
+    case effGetProgramNameIndexed:
+      if (fx().programNameIndexedAnswer == 0) return 0;
+      std::strcpy(static_cast<char*>(ptr), "Indexed");
+      return 1;
+    case effGetParamName:
+      std::strcpy(static_cast<char*>(ptr), "A parameter name longer than 24");
+      return 0;
+    case effEditGetRect:
+      *static_cast<ERect**>(ptr) = &fx().rect;
+      return 1;
+    case effEditOpen:
+      if (fx().sizeWindowDuringOpen) fx().master(e, audioMasterSizeWindow, 640, 480, nullptr, 0);
+      return fx().editOpenAnswer;
+    case effGetChunk:
+      if (fx().chunk.empty()) return 0;
+      *static_cast<void**>(ptr) = fx().chunk.data();
+      return VstIntPtr(fx().chunk.size());
+    case effSetChunk:
+      return fx().setChunkAnswer;
+    case effGetTailSize:
+      return 99;
+    default:
+      return 0;
+  }
+}
+
+float getParameter(AEffect*, VstInt32 index) {
+  if (!std::isnan(fx().parameterAnswer)) return fx().parameterAnswer;
+  return fx().programs[size_t(fx().currentProgram)][size_t(index)];
+}
+
+void setParameter(AEffect*, VstInt32 index, float value) {
+  fx().setParameters.emplace_back(index, value);
+  fx().programs[size_t(fx().currentProgram)][size_t(index)] = value;
+}
+
+void processReplacing(AEffect*, float** in, float** out, VstInt32 frames) {
+  ++fx().processCount;
+  const float gain = 1.0f + fx().programs[size_t(fx().currentProgram)][0];
+  for (VstInt32 c = 0; c < fx().numOutputs; ++c) {
+    for (VstInt32 i = 0; i < frames; ++i) {
+      const float x = fx().numInputs > 0 ? in[c % fx().numInputs][i] : 0.0f;
+      out[c][i] = x * gain + 0.01f * float(c + 1);
+    }
+  }
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) FakeControl* fakeEffectControl() { return &control; }
+
+extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback master) {
+  FakeControl& c = fx();
+  c.master = master;
+  if (master(nullptr, audioMasterVersion, 0, 0, nullptr, 0) == 0) return nullptr;
+  c.currentIdSeenInEntry = master(nullptr, audioMasterCurrentId, 0, 0, nullptr, 0);
+  if (c.entryDelayMilliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(c.entryDelayMilliseconds));
+  if (c.entryAnswersNull) return nullptr;
+  std::memset(&record, 0, sizeof record);
+  record.magic = c.badMagic ? 0x12345678 : kEffectMagic;
+  record.dispatcher = dispatcher;
+  record.setParameter = setParameter;
+  record.getParameter = getParameter;
+  record.processReplacing = c.nullProcessReplacing ? nullptr : processReplacing;
+  record.numPrograms = c.numPrograms;
+  record.numParams = c.numParams;
+  record.numInputs = c.numInputs;
+  record.numOutputs = c.numOutputs;
+  record.flags = c.flags;
+  record.uniqueID = c.uniqueID;
+  record.version = c.version;
+  record.ioRatio = 1.0f;
+  c.effect = &record;
+  const size_t programCount = size_t(c.numPrograms > 0 ? c.numPrograms : 1);
+  c.programs.assign(programCount, std::vector<float>(size_t(c.numParams), 0.5f));
+  c.programNames.assign(programCount, "Init");
+  c.currentProgram = 0;
+  c.alive = true;
+  // As a constructor would: asks its host before the record is handed back.
+  c.sampleRateSeenInConstructor = master(&record, audioMasterGetSampleRate, 0, 0, nullptr, 0);
+  return &record;
+}
