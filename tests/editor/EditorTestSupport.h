@@ -15,6 +15,12 @@
 #include <string>
 #include <vector>
 
+// fontconfig keeps its configuration for the life of the process.
+extern "C" __attribute__((used)) const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
+
 namespace edtest
 {
 
@@ -75,9 +81,10 @@ class TempFolder
 public:
     TempFolder()
     {
-        const char* base = std::getenv("QUILLATONE_DATA_ROOT");
+        const char* root = std::getenv("QUILLATONE_DATA_ROOT");
+        base = root ? root : "/tmp/quillatone_editor_test";
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path = std::string(base ? base : "/tmp/quillatone_editor_test") + "/" + info->test_suite_name() + "." +
+        path = base + "/" + info->test_suite_name() + "." +
                info->name();
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
@@ -87,6 +94,7 @@ public:
         std::error_code ignored;
         std::filesystem::remove_all(path, ignored);
     }
+    std::string base;  // the program's own folder, kept after the test
     std::string path;
 };
 

@@ -1,5 +1,5 @@
 // The whole window rendered off-screen and checked by sampling pixels; the
-// picture is written beside the test (and, when asked, to a chosen path).
+// picture is written to the data root (and, when asked, to a chosen path).
 #include "EditorTestSupport.h"
 
 #include <cairo.h>
@@ -55,11 +55,7 @@ TEST_F(EditorRender, WholeWindow)
     ASSERT_EQ(frame->pixelWidth(), 880);
     ASSERT_EQ(frame->pixelHeight(), 640);
 
-    const char* out = std::getenv("QUILLATONE_EDITOR_TEST_OUT");
-    if (out)
-    {
-        EXPECT_TRUE(frame->writePNG((std::string(out) + "/editor.png").c_str()));
-    }
+    EXPECT_TRUE(frame->writePNG((folder.base + "/editor.png").c_str()));
     if (const char* demo = std::getenv("QUILLATONE_EDITOR_DEMO_PNG"))
     {
         EXPECT_TRUE(frame->writePNG(demo));
