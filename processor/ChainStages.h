@@ -95,6 +95,7 @@ struct SaturatorState
     double y1 = 0.0, y2 = 0.0;  // previous outputs of the 30 Hz stage
     double p1 = 0.0, p2 = 0.0;  // previous polynomial values
 
+    // [host thread, not while the audio thread runs this state]
     void reset() { y1 = y2 = p1 = p2 = 0.0; }
 };
 
@@ -134,6 +135,7 @@ struct PeakingState
 {
     float o1 = 0.0f, o2 = 0.0f, y1 = 0.0f, y2 = 0.0f;
 
+    // [host thread, not while the audio thread runs this state]
     void reset() { o1 = o2 = y1 = y2 = 0.0f; }
 };
 

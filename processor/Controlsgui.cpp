@@ -174,12 +174,12 @@ void Controlsgui::initialise()
         buildDesignTables();
     loadLoudnessCurves();
 
-    // 15-16. First design; the audio thread rebuilds its convolvers.
+    // 15-16. First design. The convolvers were built above from the very
+    // responses they would be rebuilt from, so the first audio block is not
+    // asked to rebuild (and allocate) them again.
     designCorrectionFilter(0, coefficientTable, 0, 0);
     designCorrectionFilter(1, coefficientTable, 1, 0);
     filterRedesigned.store(1, std::memory_order_release);
-    reloadStudioConvolvers.store(1, std::memory_order_release);
-    reloadPlaceConvolvers.store(1, std::memory_order_release);
     inputPeakLeft = 0.0f;
 }
 

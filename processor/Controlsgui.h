@@ -25,6 +25,8 @@
 // work to the audio thread through three atomic flags (released when set,
 // acquired when taken); tables, curves and coefficient records are rewritten
 // in place.
+static_assert(std::atomic<uint8_t>::is_always_lock_free, "the hand-over flags must not take a lock");
+
 class Controlsgui : public AudioEffectX
 {
 public:
@@ -109,7 +111,7 @@ public:
 
     // Non-virtual accessors for the editor (read without a lock).
     float* getTargetCurve() { return targetCurve; }            // [any thread]
-    static constexpr int getTargetCurveSize() { return designBins; }
+    static constexpr int getTargetCurveSize() { return designBins; }  // [any thread]
     float (*getPanelArrays())[panelBins] { return panelArrays; }  // [any thread]
 
     // Trim and VOLUME: parameter 7 <-> the active trim; nothing happens when

@@ -106,13 +106,24 @@ void Controlsgui::runParameterAction(int index)
     }
 }
 
+namespace
+{
+// int(2 v) when it is 0, 1 or 2, else -1. The range is checked before the
+// conversion: converting NaN or a value beyond int is undefined.
+int selectorOrInvalid(float v)
+{
+    const float x = 2.0f * v;
+    return x > -1.0f && x < 3.0f ? int(x) : -1;
+}
+} // namespace
+
 int Controlsgui::activeTrimIndex() const
 {
-    const int mode = int(2.0f * params[pMode]);
-    if (mode < 0 || mode > 2)
+    const int mode = selectorOrInvalid(params[pMode]);
+    if (mode < 0)
         return -1;
-    const int variant = int(2.0f * params[pMixVariant + mode]);
-    if (variant < 0 || variant > 2)
+    const int variant = selectorOrInvalid(params[pMixVariant + mode]);
+    if (variant < 0)
         return -1;
     return pTrimFirst + 3 * mode + variant;
 }

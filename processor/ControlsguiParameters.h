@@ -63,6 +63,7 @@ inline constexpr ParameterInfo parameterTable[parameterCount] = {
     {"-", 0.5f},            {"Moveable", 0.1f},
 };
 
+// [any thread]
 inline bool isParameterIndex(int32_t index) { return index >= 0 && index < parameterCount; }
 
 // A stored value as the decoders see it: clamped to 0..1, NaN as 0.
@@ -78,6 +79,7 @@ inline float clampUnit(float v)
 inline int decodeSelector(float v) { return int(2.0f * clampUnit(v)); }
 
 // int(100 v + 0.5): the listener (0..100; past 11 reads listener 0's data).
+// [any thread]
 inline int decodeListener(float v) { return int(100.0f * clampUnit(v) + 0.5f); }
 
 // int(100 v + 0.49) clamped to 0..6. [any thread]

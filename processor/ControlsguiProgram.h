@@ -10,6 +10,7 @@ struct ControlsguiProgram
     float params[controls::parameterCount];
     char name[controls::programNameSize];
 
+    // [host thread]
     ControlsguiProgram()
     {
         for (int i = 0; i < controls::parameterCount; ++i)

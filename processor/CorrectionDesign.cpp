@@ -20,13 +20,11 @@ float clampUnit(float v, float nanValue)
     return std::min(std::max(v, 0.0f), 1.0f);
 }
 
-// int(2 v) for a selector value; -1 for values that do not decode to a small
-// number (NaN, huge).
+// int(2 v) for a selector value, decoded through the same clamp as the
+// parameter actions (NaN counts as 0), so both agree on the mode and variant.
 int decodeSelector(float v)
 {
-    if (!(v > -8.0f && v < 8.0f))
-        return -1;
-    return static_cast<int>(2.0f * v);
+    return static_cast<int>(2.0f * clampUnit(v, 0.0f));
 }
 
 void mirror(float* values)

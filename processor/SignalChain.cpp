@@ -40,6 +40,11 @@ private:
     unsigned saved = 0;
 };
 
+inline float finiteOrZero(float x)
+{
+    return std::isfinite(x) ? x : 0.0f;
+}
+
 // sum over t < 218 of a[t] * b[t], in four interleaved partial sums.
 inline float dot218(const float* a, const float* b)
 {
@@ -259,8 +264,10 @@ void Controlsgui::processReplacing(float** inputs, float** outputs, VstInt32 sam
         for (VstInt32 n = 0; n < sampleFrames; ++n)
         {
             // Read the frame before anything is written: buffers may be shared.
-            const float xL = in0[n];
-            const float xR = in1[n];
+            // A non-finite sample would stay in the recursive states for good,
+            // so it enters as silence.
+            const float xL = finiteOrZero(in0[n]);
+            const float xR = finiteOrZero(in1[n]);
 
             for (int q = 0; q < 4; ++q)
             {
@@ -310,6 +317,13 @@ void Controlsgui::processReplacing(float** inputs, float** outputs, VstInt32 sam
             if (out1)
                 peakOutR = std::fmax(peakOutR, std::fabs(out1[n]));
         }
+    }
+    else if (sampleFrames > 0 && outputs)
+    {
+        // No input to render: the host gets silence, not what its buffers held.
+        for (int c = 0; c < 2; ++c)
+            if (outputs[c])
+                std::memset(outputs[c], 0, size_t(sampleFrames) * sizeof(float));
     }
     inputPeakLeft = peakInL;
     inputPeakRight = peakInR;

@@ -1,6 +1,7 @@
 #include "WaveFile.h"
 
 #include <cstdio>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -116,14 +117,15 @@ float decodeSample(SampleKind kind, const unsigned char* p)
         const uint32_t bitsValue = readLE32(p);
         float value;
         std::memcpy(&value, &bitsValue, sizeof value);
-        return value;
+        return std::isfinite(value) ? value : 0.0f;
     }
     case SampleKind::float64:
     {
         const uint64_t bitsValue = static_cast<uint64_t>(readLE32(p)) | (static_cast<uint64_t>(readLE32(p + 4)) << 32);
         double value;
         std::memcpy(&value, &bitsValue, sizeof value);
-        return static_cast<float>(value);
+        const float narrowed = static_cast<float>(value);
+        return std::isfinite(narrowed) ? narrowed : 0.0f;
     }
     }
     return 0.0f;

@@ -225,15 +225,19 @@ TEST(CorrectionDesign, CurveFlagsFollowModeAndVariant)
         EXPECT_EQ(d.flagA, c.a) << c.mode << " " << c.variant;
         EXPECT_EQ(d.flagB, c.b) << c.mode << " " << c.variant;
     }
-    for (float mode : {1.6f, std::numeric_limits<float>::quiet_NaN(), 1e30f})
+    // Out-of-range and NaN values decode through the parameters' clamp (NaN
+    // counts as 0), as the parameter actions that load the curves do.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (const Case& c : {Case{1.6f, 0.0f, 0.0f, 0, 0}, Case{1e30f, 0.0f, 0.0f, 0, 0}, Case{nan, 0.0f, 0.5f, 1, 1},
+                          Case{-3.0f, 0.0f, 0.0f, 1, 0}, Case{0.5f, 1.6f, 0.0f, 0, 1}, Case{0.5f, nan, 0.0f, 1, 0}})
     {
         Design d;
-        d.params[modeParameter] = mode;
-        d.flagA = 1;
-        d.flagB = 0;
+        d.params[modeParameter] = c.mode;
+        d.params[headphoneVariantParameter] = c.variant;
+        d.params[moveableParameter] = c.moveable;
         EXPECT_TRUE(d.run());
-        EXPECT_EQ(d.flagA, 1);
-        EXPECT_EQ(d.flagB, 0);
+        EXPECT_EQ(d.flagA, c.a) << c.mode << " " << c.variant;
+        EXPECT_EQ(d.flagB, c.b) << c.mode << " " << c.variant;
     }
 }
 

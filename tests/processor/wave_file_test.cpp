@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -90,6 +92,19 @@ TEST_F(WaveFileTest, FloatFormatsAndChannels)
     EXPECT_EQ(left[1], 1.5f);  // peaks above 1 kept
     EXPECT_EQ(right[1], 2.0f);
     EXPECT_EQ(left[2], sentinel);
+
+    // Non-finite samples would stay in the convolvers for good: they load as 0.
+    Bytes bad32;
+    bad32.f32(std::numeric_limits<float>::quiet_NaN()).f32(std::numeric_limits<float>::infinity()).f32(0.5f).f32(-0.5f);
+    ASSERT_EQ(read(write("bad32.wav", simpleWave(3, 2, 32, bad32))), places::waveOk);
+    EXPECT_EQ(left[0], 0.0f);
+    EXPECT_EQ(right[0], 0.0f);
+    EXPECT_EQ(left[1], 0.5f);
+    Bytes bad64;
+    bad64.f64(1e300).f64(-std::numeric_limits<double>::infinity());
+    ASSERT_EQ(read(write("bad64.wav", simpleWave(3, 2, 64, bad64))), places::waveOk);
+    EXPECT_EQ(left[0], 0.0f);
+    EXPECT_EQ(right[0], 0.0f);
 
     // Stereo float64 into one buffer keeps the right channel.
     Bytes f64;

@@ -3,6 +3,7 @@
 
 #include <cairo.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -315,7 +316,7 @@ TEST(Drawing, WritesAPngOfTheFrameSize) {
         ctx->setFillColor(CColor(0, 162, 232));
         ctx->drawEllipse(r, kDrawFilled);
     });
-    std::string path = ::testing::TempDir() + "vstgui_frame.png";
+    std::string path = ::testing::TempDir() + "vstgui_frame_" + std::to_string(getpid()) + ".png";
     ASSERT_TRUE(c.frame->writePNG(path.c_str()));
     cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
     ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);

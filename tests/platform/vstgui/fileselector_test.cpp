@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -57,7 +58,7 @@ TEST(DialogCommand, KdialogAndCustomArguments) {
 }
 
 struct FakeDialog : ::testing::Test {
-    std::string script = ::testing::TempDir() + "fake_dialog_" +
+    std::string script = ::testing::TempDir() + "fake_dialog_" + std::to_string(getpid()) + "_" +
                          ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".sh";
     void write(const std::string& body) {
         std::ofstream(script) << "#!/bin/sh\n" << body << "\n";

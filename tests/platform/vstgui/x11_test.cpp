@@ -27,6 +27,23 @@ bool displayRequired() {
     return (ci && std::strcmp(ci, "true") == 0) || (req && std::strcmp(req, "1") == 0);
 }
 
+// Sets an environment variable for one scope.
+struct EnvGuard {
+    std::string name, old;
+    bool had;
+    EnvGuard(const char* n, const char* value) : name(n), had(std::getenv(n) != nullptr) {
+        if (had)
+            old = std::getenv(n);
+        setenv(n, value, 1);
+    }
+    ~EnvGuard() {
+        if (had)
+            setenv(name.c_str(), old.c_str(), 1);
+        else
+            unsetenv(name.c_str());
+    }
+};
+
 // The host side: its own connection and a 900 x 700 top-level parent.
 struct TestHost {
     xcb_connection_t* conn = nullptr;
@@ -184,6 +201,9 @@ struct X11Fixture : ::testing::Test {
         auto* k = new CTextButton(CRect(800, 10, 860, 30), &listener, 48, "SAVE");
         k->setTextColor(CColor(220, 220, 220));
         f->addView(k);
+        auto* knob = new CKnob(CRect(100, 100, 300, 300), &listener, 6, nullptr, nullptr);
+        knob->setValue(0.25f);
+        f->addView(knob);
         menu = m;
         kick = k;
     }
@@ -277,6 +297,23 @@ TEST_F(X11Fixture, SyntheticClickReachesAControl) {
     EXPECT_EQ(listener.notes[0].tag, 48);
     EXPECT_EQ(listener.notes[0].value, 1.0f);
     EXPECT_EQ(listener.notes[1].value, 0.0f);
+}
+
+TEST_F(X11Fixture, KnobDragFollowsTheLastQueuedMotion) {
+    editor.knobMode = CKnob::kLinearMode;
+    openFrame();
+    xcb_window_t c = child();
+    host.button(c, true, 160, 200, 1, 0);
+    for (int y = 199; y >= 120; --y)
+        host.motion(c, 160, y, XCB_BUTTON_MASK_1);
+    settle(1);
+    host.button(c, false, 160, 120, 1, XCB_BUTTON_MASK_1);
+    settle(1);
+    ASSERT_FALSE(listener.notes.empty());
+    EXPECT_LT(listener.notes.size(), 80u); // queued motion collapses
+    // 80 px up is 100 design units: half the range.
+    EXPECT_NEAR(listener.notes.back().value, 0.75f, 1e-4);
+    EXPECT_EQ(editor.hostEdits, (std::vector<std::string>{"begin 6", "end 6"}));
 }
 
 TEST_F(X11Fixture, PopupMenuOpensSelectsAndCancels) {
@@ -376,12 +413,77 @@ TEST_F(X11Fixture, ClipboardTextIsServedToAnotherClient) {
     EXPECT_FALSE(frame->setClipboardText(tooLong.data(), tooLong.size()));
 }
 
+TEST_F(X11Fixture, ClosingHandsTheTextToAClipboardManager) {
+    openFrame();
+    TestHost manager;
+    ASSERT_TRUE(manager.open());
+    xcb_atom_t managerAtom = manager.atom("CLIPBOARD_MANAGER"), saveTargets = manager.atom("SAVE_TARGETS"),
+               clipboard = manager.atom("CLIPBOARD"), utf8 = manager.atom("UTF8_STRING"),
+               prop = manager.atom("MANAGER_COPY");
+    xcb_set_selection_owner(manager.conn, manager.parent, managerAtom, XCB_CURRENT_TIME);
+    manager.sync();
+    std::string text = "Quillatone 010000\n1 0.5000000000\n";
+    ASSERT_TRUE(frame->setClipboardText(text.data(), text.size()));
+
+    // The manager answers SAVE_TARGETS by copying CLIPBOARD, as clipboard managers do.
+    std::string saved;
+    std::thread managerThread([&] {
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        xcb_selection_request_event_t request{};
+        bool requested = false;
+        while (std::chrono::steady_clock::now() < until) {
+            xcb_generic_event_t* e = xcb_poll_for_event(manager.conn);
+            if (!e) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                continue;
+            }
+            uint8_t type = e->response_type & 0x7f;
+            if (type == XCB_SELECTION_REQUEST && !requested) {
+                request = *reinterpret_cast<xcb_selection_request_event_t*>(e);
+                requested = request.target == saveTargets;
+                if (requested) {
+                    xcb_convert_selection(manager.conn, manager.parent, clipboard, utf8, prop, XCB_CURRENT_TIME);
+                    xcb_flush(manager.conn);
+                }
+            } else if (type == XCB_SELECTION_NOTIFY && requested) {
+                auto* p = xcb_get_property_reply(
+                    manager.conn, xcb_get_property(manager.conn, 1, manager.parent, prop, XCB_ATOM_ANY, 0, 4096),
+                    nullptr);
+                if (p) {
+                    saved.assign(static_cast<const char*>(xcb_get_property_value(p)),
+                                 size_t(xcb_get_property_value_length(p)));
+                    std::free(p);
+                }
+                xcb_selection_notify_event_t done{};
+                done.response_type = XCB_SELECTION_NOTIFY;
+                done.requestor = request.requestor;
+                done.selection = request.selection;
+                done.target = request.target;
+                done.property = request.property;
+                xcb_send_event(manager.conn, 0, request.requestor, 0, reinterpret_cast<const char*>(&done));
+                xcb_flush(manager.conn);
+                std::free(e);
+                break;
+            }
+            std::free(e);
+        }
+    });
+    auto start = std::chrono::steady_clock::now();
+    frame->forget(); // waits up to 300 ms for the manager
+    frame = nullptr;
+    auto waited = std::chrono::steady_clock::now() - start;
+    managerThread.join();
+    EXPECT_EQ(saved, text);
+    EXPECT_LT(waited, std::chrono::milliseconds(1000));
+}
+
 TEST_F(X11Fixture, FileDialogProgramRunsWhileTheWindowWaits) {
     openFrame();
-    std::string script = ::testing::TempDir() + "x11_fake_dialog.sh";
+    // A file of our own, and no PATH: a real dialog must never start here.
+    std::string script = ::testing::TempDir() + "x11_fake_dialog_" + std::to_string(getpid()) + ".sh";
     std::ofstream(script) << "#!/bin/sh\nsleep 0.3\necho \"/tmp/$1 $3.qlt\"\n";
     chmod(script.c_str(), 0755);
-    setenv("QUILLATONE_FILE_DIALOG", script.c_str(), 1);
+    EnvGuard dialogVar("QUILLATONE_FILE_DIALOG", script.c_str()), pathVar("PATH", "/nonexistent");
     CNewFileSelector* selector = CNewFileSelector::create(frame, CNewFileSelector::kSelectSaveFile);
     ASSERT_NE(selector, nullptr);
     selector->setTitle("Choose A Preset File To Save");
@@ -398,7 +500,6 @@ TEST_F(X11Fixture, FileDialogProgramRunsWhileTheWindowWaits) {
     ASSERT_NE(selector, nullptr);
     EXPECT_FALSE(selector->runModal());
     selector->forget();
-    unsetenv("QUILLATONE_FILE_DIALOG");
     std::remove(script.c_str());
 }
 
