@@ -280,3 +280,18 @@ TEST_F(EditorLayout, InsaneParameterValuesSelectNothing)
     choose(7, 0.9f);
     EXPECT_EQ(processor->getParameter(28), before);
 }
+
+TEST_F(EditorLayout, ThemeFontsOutliveTheWindow)
+{
+    const int32 before = kThemeMenuFont->getNbReference();
+    openWindow();
+    EXPECT_GT(kThemeMenuFont->getNbReference(), before);  // the menus hold their own references
+    editor->close();
+    openWindow();
+    editor->close();
+    EXPECT_EQ(kThemeMenuFont->getNbReference(), before);
+    EXPECT_GE(before, 1);
+    EXPECT_STREQ(kThemeTitleFont->getName(), "Verdana");
+    EXPECT_EQ(kThemeTitleFont->getSize(), 28);
+    EXPECT_EQ(kThemeSmallFont->getSize(), 11);
+}
