@@ -2,6 +2,8 @@
 // custom views land in editor/views/. They draw plain shapes only.
 #pragma once
 
+#define QUILLATONE_EDITOR_VIEW_PLACEHOLDERS 1
+
 #include "Theme.h"
 #include "controls.h"
 #include "drawcontext.h"

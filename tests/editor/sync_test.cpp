@@ -357,3 +357,33 @@ TEST_F(EditorSync, FirstRoomNotificationAfterOpenSendsAChangedSelector)
     editor->getRoomView()->valueChanged();
     EXPECT_TRUE(automated(37).empty());
 }
+
+TEST_F(EditorSync, HandleDragSendsAnglesOnEveryMoveAndHandlesOnRelease)
+{
+#ifdef QUILLATONE_EDITOR_VIEW_PLACEHOLDERS
+    GTEST_SKIP() << "needs the real room view";
+#endif
+    hostSets(15, 0.5f);
+    for (int i = 9; i <= 14; ++i)
+        hostSets(i, 0.5f);
+    openWindow();
+    VezuRezo_SwirlingRoom* room = editor->getRoomView();
+    ASSERT_EQ(room->curveMode, 1);
+    // Handle 1 in pixels.
+    const double px = (room->left + room->handleX[0]) * 0.8, py = room->handleY[0] * 0.8;
+    CFrame* frame = editor->getFrame();
+    frame->platformMouseDown(px, py, kLButton);
+    frame->platformMouseMoved(px + 8, py - 8, kLButton);
+    frame->platformMouseMoved(px + 16, py - 16, kLButton);
+    EXPECT_GE(automated(3).size(), 2u);
+    EXPECT_GE(automated(4).size(), 2u);
+    EXPECT_TRUE(automated(9).empty());
+    EXPECT_TRUE(automated(10).empty());
+    frame->platformMouseUp(px + 16, py - 16, kLButton);
+    ASSERT_EQ(automated(9).size(), 1u);
+    ASSERT_EQ(automated(10).size(), 1u);
+    EXPECT_GT(automated(9)[0], 0.5f);
+    EXPECT_GT(automated(10)[0], 0.5f);
+    EXPECT_FLOAT_EQ(processor->getParameter(9), automated(9)[0]);
+    EXPECT_EQ(room->pendingHandle, 0);
+}
