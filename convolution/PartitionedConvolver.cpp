@@ -32,23 +32,34 @@ size_t NextPowerOf2(size_t n)
     return p;
 }
 
-PartitionedConvolver::~PartitionedConvolver() { reset(); }
+PartitionedConvolver::~PartitionedConvolver() { release(); }
 
+// Storage is kept for the next init, which reuses what has the right size.
 void PartitionedConvolver::reset()
 {
-    _segments.clear();
-    _segmentsIR.clear();
     _blockSize = 0;
     _segSize = 0;
     _segCount = 0;
     _fftComplexSize = 0;
+    _current = 0;
+    _inputBufferFill = 0;
+    _pendingInput = nullptr;
+    _pendingOutput = nullptr;
+    _pendingStep = 0;
+}
+
+void PartitionedConvolver::release()
+{
+    reset();
+    _segments.clear();
+    _segments.shrink_to_fit();
+    _segmentsIR.clear();
+    _segmentsIR.shrink_to_fit();
     _fftBuffer.clear();
     _preMultiplied.clear();
     _conv.clear();
     _overlap.clear();
     _inputBuffer.clear();
-    _current = 0;
-    _inputBufferFill = 0;
     _fft.init(0);
 }
 
@@ -68,9 +79,12 @@ bool PartitionedConvolver::init(size_t blockSize, const float* ir, size_t irLen)
     const size_t segCount = PartitionCount(irLen, b);
     const size_t bins = realfft::RealFFT::spectrumSize(segSize);
 
+    // Every resize keeps an array of the same size (zeroing it); the rings
+    // only grow, so a response with as many partitions or fewer allocates
+    // nothing.
     bool ok = _fft.init(segSize) && _fftBuffer.resize(segSize);
     try {
-        if (ok) {
+        if (ok && _segments.size() < segCount) {
             _segments.resize(segCount);
             _segmentsIR.resize(segCount);
         }
@@ -78,7 +92,8 @@ bool PartitionedConvolver::init(size_t blockSize, const float* ir, size_t irLen)
         ok = false;
     }
     for (size_t i = 0; ok && i < segCount; ++i) {
-        ok = _segments[i].resize(bins) && _segmentsIR[i].resize(bins);
+        // The transform below writes every bin of a response spectrum.
+        ok = _segments[i].resize(bins) && (_segmentsIR[i].size() == bins || _segmentsIR[i].resize(bins));
         if (!ok)
             break;
         const size_t start = i * b;
@@ -86,9 +101,10 @@ bool PartitionedConvolver::init(size_t blockSize, const float* ir, size_t irLen)
         CopyAndPad(_fftBuffer, ir + start, n);
         _fft.fft(_fftBuffer.data(), _segmentsIR[i].re.data(), _segmentsIR[i].im.data());
     }
-    ok = ok && _preMultiplied.resize(bins) && _conv.resize(bins) && _overlap.resize(b) && _inputBuffer.resize(b);
+    ok = ok && _preMultiplied.resize(bins) && _conv.resize(bins) && _overlap.resize(b)
+         && _inputBuffer.resize(segSize);
     if (!ok) {
-        reset();
+        release();
         return false;
     }
     _blockSize = b;
@@ -101,6 +117,121 @@ bool PartitionedConvolver::init(size_t blockSize, const float* ir, size_t irLen)
     return true;
 }
 
+// The filling block, zero-padded in inputBuffer, into segments[current].
+void PartitionedConvolver::transformFilling()
+{
+    SplitSpectrum& filling = _segments[_current];
+    _fft.fft(_inputBuffer.data(), filling.re.data(), filling.im.data());
+}
+
+// Older blocks cannot change during a block: their products are summed once
+// per block, partitions [first, end) at a time, in increasing order.
+void PartitionedConvolver::accumulateOlder(size_t first, size_t end)
+{
+    if (first == 1)
+        _preMultiplied.setZero();
+    for (size_t i = first; i < end; ++i) {
+        size_t ring = _current + i;
+        if (ring >= _segCount)
+            ring -= _segCount;
+        ComplexMultiplyAccumulate(_preMultiplied, _segmentsIR[i], _segments[ring]);
+    }
+}
+
+// fftBuffer = inverse of (older products + filling block times partition 0).
+void PartitionedConvolver::inverseWithFilling()
+{
+    sumWithFilling();
+    _fft.ifft(_fftBuffer.data(), _conv.re.data(), _conv.im.data());
+}
+
+// conv = older products + filling block times partition 0, with the
+// arithmetic of copying and then accumulating.
+void PartitionedConvolver::sumWithFilling()
+{
+    const SplitSpectrum& filling = _segments[_current];
+    const SplitSpectrum& first = _segmentsIR[0];
+    ComplexMultiplyAdd(_conv.re.data(), _conv.im.data(), filling.re.data(), filling.im.data(), first.re.data(),
+                       first.im.data(), _preMultiplied.re.data(), _preMultiplied.im.data(), _fftComplexSize);
+}
+
+// The filling block is full: keep the overlap and move the ring backwards, so the
+// block just completed is at distance 1.
+void PartitionedConvolver::completeBlock()
+{
+    const size_t b = _blockSize;
+    std::memset(_inputBuffer.data(), 0, b * sizeof(float));
+    _inputBufferFill = 0;
+    std::memcpy(_overlap.data(), _fftBuffer.data() + b, b * sizeof(float));
+    _current = (_current > 0 ? _current : _segCount) - 1;
+}
+
+void PartitionedConvolver::startBlock(const float* input, float* output, size_t stepsAvailable)
+{
+    finishBlock();
+    if (_segCount == 0) {
+        std::memset(output, 0, _blockSize * sizeof(float));
+        return;
+    }
+    CONVOLUTION_CHECK("startBlock", _inputBufferFill == 0);
+    // The two transforms in their steps, the sum and the output take a fixed
+    // number of steps; the products share what is left.
+    const size_t fixed = 2 * _fft.stepCount() + 2;
+    const size_t older = _segCount - 1;
+    const size_t macStepsWanted = stepsAvailable > fixed ? stepsAvailable - fixed : 1;
+    _macsPerStep = older == 0 ? 1 : (older + macStepsWanted - 1) / macStepsWanted;
+    _macSteps = (older + _macsPerStep - 1) / _macsPerStep;
+    _pendingInput = input;
+    _pendingOutput = output;
+    _pendingStep = 1;
+}
+
+// Steps 1 .. F: the forward transform (F steps); then macSteps of products;
+// then the sum with the filling block's product; then F steps of the
+// inverse; then the output.
+void PartitionedConvolver::runStep()
+{
+    const size_t step = _pendingStep;
+    const size_t f = _fft.stepCount();
+    const size_t sumStep = 1 + f + _macSteps;
+    if (step <= f) {
+        if (step == 1)
+            CopyAndPad(_fftBuffer, _pendingInput, _blockSize);
+        SplitSpectrum& filling = _segments[_current];
+        _fft.fftStep(step - 1, _fftBuffer.data(), filling.re.data(), filling.im.data());
+    } else if (step < sumStep) {
+        const size_t first = 1 + (step - 1 - f) * _macsPerStep;
+        const size_t end = first + _macsPerStep < _segCount ? first + _macsPerStep : _segCount;
+        accumulateOlder(first, end);
+    } else if (step == sumStep) {
+        if (_macSteps == 0)
+            accumulateOlder(1, 1);
+        sumWithFilling();
+    } else if (step <= sumStep + f) {
+        _fft.ifftStep(step - sumStep - 1, _fftBuffer.data(), _conv.re.data(), _conv.im.data());
+    } else {
+        AddSamples(_pendingOutput, _fftBuffer.data(), _overlap.data(), _blockSize);
+        completeBlock();
+        _pendingInput = nullptr;
+        _pendingOutput = nullptr;
+        _pendingStep = 0;
+        return;
+    }
+    ++_pendingStep;
+}
+
+void PartitionedConvolver::continueBlock()
+{
+    if (_pendingStep)
+        runStep();
+}
+
+void PartitionedConvolver::finishBlock()
+{
+    while (_pendingStep)
+        runStep();
+}
+
 void PartitionedConvolver::process(const float* input, float* output, size_t len)
 {
     if (_segCount == 0) {
@@ -108,6 +239,7 @@ void PartitionedConvolver::process(const float* input, float* output, size_t len
             std::memset(output, 0, len * sizeof(float));
         return;
     }
+    finishBlock();
     const size_t b = _blockSize;
     size_t processed = 0;
     while (processed < len) {
@@ -115,34 +247,15 @@ void PartitionedConvolver::process(const float* input, float* output, size_t len
         const size_t n = b - pos < len - processed ? b - pos : len - processed;
         std::memcpy(_inputBuffer.data() + pos, input + processed, n * sizeof(float));
 
-        CopyAndPad(_fftBuffer, _inputBuffer.data(), b);
-        SplitSpectrum& filling = _segments[_current];
-        _fft.fft(_fftBuffer.data(), filling.re.data(), filling.im.data());
-
-        // Older blocks cannot change during a block: sum their products once.
-        if (pos == 0) {
-            _preMultiplied.setZero();
-            for (size_t i = 1; i < _segCount; ++i) {
-                size_t ring = _current + i;
-                if (ring >= _segCount)
-                    ring -= _segCount;
-                ComplexMultiplyAccumulate(_preMultiplied, _segmentsIR[i], _segments[ring]);
-            }
-        }
-        _conv.copyFrom(_preMultiplied);
-        ComplexMultiplyAccumulate(_conv, filling, _segmentsIR[0]);
-        _fft.ifft(_fftBuffer.data(), _conv.re.data(), _conv.im.data());
-
+        transformFilling();
+        if (pos == 0)
+            accumulateOlder(1, _segCount);
+        inverseWithFilling();
         AddSamples(output + processed, _fftBuffer.data() + pos, _overlap.data() + pos, n);
 
         _inputBufferFill = pos + n;
-        if (_inputBufferFill == b) {
-            _inputBuffer.setZero();
-            _inputBufferFill = 0;
-            std::memcpy(_overlap.data(), _fftBuffer.data() + b, b * sizeof(float));
-            // The ring runs backwards: the block just completed is at distance 1.
-            _current = (_current > 0 ? _current : _segCount) - 1;
-        }
+        if (_inputBufferFill == b)
+            completeBlock();
         processed += n;
     }
 }

@@ -22,34 +22,67 @@ public:
     // to a power of two. Trailing samples below 1e-6 in magnitude are dropped;
     // an empty remainder leaves the convolver silent and answers true. Answers
     // false, leaving it silent, for blockSize 0 or when memory runs out.
-    // [host thread]
+    // Allocates nothing when the block size is unchanged and the response
+    // needs no more partitions than any before (the storage is kept), so it
+    // may then run on the audio thread.
+    // [host thread; audio thread when it allocates nothing]
     bool init(size_t blockSize, const float* ir, size_t irLen);
 
     // Convolves len samples; output is overwritten and may be input itself.
     // Writes zeros when no response is set. [audio thread]
     void process(const float* input, float* output, size_t len);
 
-    // Forgets the response and all history. [host thread]
+    // Forgets the response and all history; keeps the storage for the next
+    // init (the destructor frees it). [any thread]
     void reset();
+
+    // One whole block, input[0..B) at a block boundary, run in steps spread
+    // over later calls: startBlock remembers the arrays, each continueBlock
+    // does one step, finishBlock does the rest. The arithmetic is that of
+    // process(input, output, B), step for step, so the output is the same
+    // sample for sample. Until the block is finished, input must stay as it
+    // is and output is not ready; process finishes a pending block first.
+    // stepsAvailable: how many continueBlock calls are expected before
+    // finishBlock; the work is divided so that it fits them. [audio thread]
+    void startBlock(const float* input, float* output, size_t stepsAvailable);
+    void continueBlock();
+    void finishBlock();
+    bool blockPending() const { return _pendingStep != 0; }
 
     size_t blockSize() const { return _blockSize; }
     size_t segmentCount() const { return _segCount; }
 
 private:
+    void transformFilling();
+    void accumulateOlder(size_t first, size_t end);
+    void inverseWithFilling();
+    void sumWithFilling();
+    void completeBlock();
+    void runStep();
+    void release();
+
     size_t _blockSize = 0;
     size_t _segSize = 0;
     size_t _segCount = 0;
     size_t _fftComplexSize = 0;
-    std::vector<SplitSpectrum> _segments;   // input spectra, a ring running backwards
-    std::vector<SplitSpectrum> _segmentsIR; // response partition spectra
+    // Input spectra, a ring running backwards, and the response partitions'
+    // spectra: the first _segCount of each are in use.
+    std::vector<SplitSpectrum> _segments;
+    std::vector<SplitSpectrum> _segmentsIR;
     Buffer<float> _fftBuffer;
     realfft::RealFFT _fft;
     SplitSpectrum _preMultiplied; // older blocks times their partitions
     SplitSpectrum _conv;
     Buffer<float> _overlap;
     size_t _current = 0;
-    Buffer<float> _inputBuffer;
+    Buffer<float> _inputBuffer; // 2 B samples: the filling block, zero beyond the fill
     size_t _inputBufferFill = 0;
+    // The block in steps (see runStep); _pendingStep is 0 when there is none.
+    const float* _pendingInput = nullptr;
+    float* _pendingOutput = nullptr;
+    size_t _pendingStep = 0;
+    size_t _macsPerStep = 1;
+    size_t _macSteps = 0;
 };
 
 // Length of ir[0..irLen) without its trailing samples below 1e-6 in magnitude.

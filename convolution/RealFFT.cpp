@@ -49,13 +49,25 @@ public:
     bool init(size_t size) override;
     void fft(const float* data, float* re, float* im) override;
     void ifft(float* data, const float* re, const float* im) override;
+    size_t stepCount() const override { return _size < 2 ? 1 : passCount() + 2; }
+    void fftStep(size_t step, const float* data, float* re, float* im) override;
+    void ifftStep(size_t step, float* data, const float* re, const float* im) override;
 
 private:
-    void complexForward(double*& re, double*& im);
+    size_t passCount() const { return _stages.size() + (_radix2Stride ? 1 : 0); }
+    void runPass(size_t pass, const double* xr, const double* xi, double* yr, double* yi);
+    void complexPass(size_t pass);
+    void complexForward();
+    void complexResult(double*& re, double*& im);
+    void load(const float* data);
+    void split(float* re, float* im);
+    void merge(const float* re, const float* im);
+    void store(float* data);
     void release();
 
     size_t _size = 0;
     std::vector<Stage> _stages;
+    size_t _radix2Stride = 0; // stride of the closing radix-2 pass; 0 when there is none
     convolution::Buffer<double> _twiddles;
     convolution::Buffer<double> _splitCos; // cos(2 pi k/N), k <= N/4
     convolution::Buffer<double> _splitSin; // sin(2 pi k/N), k <= N/4
@@ -121,6 +133,7 @@ private:
 void SplitRadixFFT::release()
 {
     _size = 0;
+    _radix2Stride = 0;
     _stages.clear();
     _twiddles.clear();
     _splitCos.clear();
@@ -142,10 +155,12 @@ bool SplitRadixFFT::init(size_t size)
         return false;
     size_t twiddleCount = 0;
     try {
-        for (size_t n = m, s = 1; n >= 4; n /= 4, s *= 4) {
+        size_t n = m, s = 1;
+        for (; n >= 4; n /= 4, s *= 4) {
             _stages.push_back(Stage{n, s, twiddleCount});
             twiddleCount += 6 * (n / 4);
         }
+        _radix2Stride = n == 2 ? s : 0;
     } catch (const std::bad_alloc&) {
         release();
         return false;
@@ -312,35 +327,56 @@ void LastStage2(size_t s, const double* xr, const double* xi, double* yr, double
 
 } // namespace
 
-// Forward complex transform of the M points in the first work pair; re and im
-// point at the result (in either pair) afterwards.
-void SplitRadixFFT::complexForward(double*& re, double*& im)
+// The forward complex transform of the M points in the first work pair runs
+// as passCount() passes, each from one work pair into the other.
+inline void SplitRadixFFT::runPass(size_t pass, const double* xr, const double* xi, double* yr, double* yi)
 {
-    const size_t m = _size / 2;
-    double* xr = _work.data();
-    double* xi = xr + m;
-    double* yr = xi + m;
-    double* yi = yr + m;
-    size_t n = m, s = 1;
-    for (const Stage& st : _stages) {
+    if (pass < _stages.size()) {
+        const Stage& st = _stages[pass];
         if (st.n == 4)
             LastStage4(st.s, xr, xi, yr, yi);
         else if (st.s == 1)
             FirstStage(st, _twiddles.data() + st.twiddles, xr, xi, yr, yi);
         else
             Stage4(st, _twiddles.data() + st.twiddles, xr, xi, yr, yi);
+    } else {
+        LastStage2(_radix2Stride, xr, xi, yr, yi);
+    }
+}
+
+// One pass, for the transforms in steps.
+void SplitRadixFFT::complexPass(size_t pass)
+{
+    const size_t m = _size / 2;
+    double* first = _work.data();
+    double* second = first + 2 * m;
+    double* xr = pass % 2 == 0 ? first : second;
+    double* yr = pass % 2 == 0 ? second : first;
+    runPass(pass, xr, xr + m, yr, yr + m);
+}
+
+// All passes, for the whole transforms.
+void SplitRadixFFT::complexForward()
+{
+    const size_t m = _size / 2;
+    double* xr = _work.data();
+    double* xi = xr + m;
+    double* yr = xi + m;
+    double* yi = yr + m;
+    const size_t passes = passCount();
+    for (size_t pass = 0; pass < passes; ++pass) {
+        runPass(pass, xr, xi, yr, yi);
         std::swap(xr, yr);
         std::swap(xi, yi);
-        n = st.n / 4;
-        s = st.s * 4;
     }
-    if (n == 2) {
-        LastStage2(s, xr, xi, yr, yi);
-        std::swap(xr, yr);
-        std::swap(xi, yi);
-    }
-    re = xr;
-    im = xi;
+}
+
+// Where the passes leave the transform.
+inline void SplitRadixFFT::complexResult(double*& re, double*& im)
+{
+    const size_t m = _size / 2;
+    re = _work.data() + (passCount() % 2 == 0 ? 0 : 2 * m);
+    im = re + m;
 }
 
 namespace {
@@ -399,6 +435,18 @@ inline void MergeBins(T pr, T pi, T qr, T qi, T c, T s, T& zr, T& zi, T& yr, T& 
 
 void SplitRadixFFT::fft(const float* data, float* re, float* im)
 {
+    if (_size < 2) {
+        fftStep(0, data, re, im);
+        return;
+    }
+    load(data);
+    complexForward();
+    split(re, im);
+}
+
+// Step 0 reads data, the passes follow, the last step writes the bins.
+void SplitRadixFFT::fftStep(size_t step, const float* data, float* re, float* im)
+{
     const size_t size = _size;
     if (size < 2) {
         if (size == 1) {
@@ -407,7 +455,17 @@ void SplitRadixFFT::fft(const float* data, float* re, float* im)
         }
         return;
     }
-    const size_t m = size / 2;
+    if (step == 0)
+        load(data);
+    else if (step <= passCount())
+        complexPass(step - 1);
+    else
+        split(re, im);
+}
+
+void SplitRadixFFT::load(const float* data)
+{
+    const size_t m = _size / 2;
     double* zr = _work.data();
     double* zi = zr + m;
     size_t j = 0;
@@ -423,8 +481,14 @@ void SplitRadixFFT::fft(const float* data, float* re, float* im)
         zr[j] = data[2 * j];
         zi[j] = data[2 * j + 1];
     }
-    complexForward(zr, zi);
+}
 
+void SplitRadixFFT::split(float* re, float* im)
+{
+    const size_t m = _size / 2;
+    double* zr;
+    double* zi;
+    complexResult(zr, zi);
     re[0] = static_cast<float>(zr[0] + zi[0]);
     im[0] = 0.0f;
     re[m] = static_cast<float>(zr[0] - zi[0]);
@@ -458,13 +522,35 @@ void SplitRadixFFT::fft(const float* data, float* re, float* im)
 
 void SplitRadixFFT::ifft(float* data, const float* re, const float* im)
 {
+    if (_size < 2) {
+        ifftStep(0, data, re, im);
+        return;
+    }
+    merge(re, im);
+    complexForward();
+    store(data);
+}
+
+// Step 0 reads the bins, the passes follow, the last step writes data.
+void SplitRadixFFT::ifftStep(size_t step, float* data, const float* re, const float* im)
+{
     const size_t size = _size;
     if (size < 2) {
         if (size == 1)
             data[0] = re[0];
         return;
     }
-    const size_t m = size / 2;
+    if (step == 0)
+        merge(re, im);
+    else if (step <= passCount())
+        complexPass(step - 1);
+    else
+        store(data);
+}
+
+void SplitRadixFFT::merge(const float* re, const float* im)
+{
+    const size_t m = _size / 2;
     double* zr = _work.data();
     double* zi = zr + m;
     // Conjugated, so that the forward transform does the inverse.
@@ -495,7 +581,15 @@ void SplitRadixFFT::ifft(float* data, const float* re, const float* im)
         zr[half] = 2.0 * re[half];
         zi[half] = 2.0 * im[half];
     }
-    complexForward(zr, zi);
+}
+
+void SplitRadixFFT::store(float* data)
+{
+    const size_t size = _size;
+    const size_t m = size / 2;
+    double* zr;
+    double* zi;
+    complexResult(zr, zi);
     const double scale = 1.0 / static_cast<double>(size);
     const Double2 scaleRe = Splat(scale), scaleIm = Splat(-scale);
     size_t j = 0;
@@ -542,6 +636,20 @@ void RealFFT::ifft(float* data, const float* re, const float* im)
 {
     if (_size)
         _impl->ifft(data, re, im);
+}
+
+size_t RealFFT::stepCount() const { return _size ? _impl->stepCount() : 0; }
+
+void RealFFT::fftStep(size_t step, const float* data, float* re, float* im)
+{
+    if (_size)
+        _impl->fftStep(step, data, re, im);
+}
+
+void RealFFT::ifftStep(size_t step, float* data, const float* re, const float* im)
+{
+    if (_size)
+        _impl->ifftStep(step, data, re, im);
 }
 
 } // namespace realfft

@@ -21,6 +21,9 @@ public:
     virtual bool init(size_t size) = 0;
     virtual void fft(const float* data, float* re, float* im) = 0;
     virtual void ifft(float* data, const float* re, const float* im) = 0;
+    virtual size_t stepCount() const = 0;
+    virtual void fftStep(size_t step, const float* data, float* re, float* im) = 0;
+    virtual void ifftStep(size_t step, float* data, const float* re, const float* im) = 0;
 };
 
 std::unique_ptr<RealFFTImpl> CreateRealFFTImpl();
@@ -47,6 +50,15 @@ public:
     // re, im: spectrumSize(size()) bins in; data: size() samples out.
     // [audio thread]
     void ifft(float* data, const float* re, const float* im);
+
+    // The same transforms in steps, so that one transform can be spread
+    // over several calls: steps 0 .. stepCount() - 1 in order do exactly what
+    // fft (or ifft) does. Step 0 reads the input, the last step writes the
+    // output; the steps of one transform must not interleave with another
+    // transform of this object. [audio thread]
+    size_t stepCount() const;
+    void fftStep(size_t step, const float* data, float* re, float* im);
+    void ifftStep(size_t step, float* data, const float* re, const float* im);
 
     size_t size() const { return _size; }
 

@@ -5,8 +5,9 @@
 
 namespace convolution {
 
-TwoStageConvolver::~TwoStageConvolver() { reset(); }
+TwoStageConvolver::~TwoStageConvolver() = default;
 
+// The buffers are kept for the next init; the stages are marked absent.
 void TwoStageConvolver::reset()
 {
     _headBlockSize = 0;
@@ -14,12 +15,8 @@ void TwoStageConvolver::reset()
     _head.reset();
     _tail0.reset();
     _tail.reset();
-    _tailOutput0.clear();
-    _tailPrecalculated0.clear();
-    _tailOutput.clear();
-    _tailPrecalculated.clear();
-    _tailInput.clear();
-    _backgroundInput.clear();
+    _hasTail0 = false;
+    _hasTail = false;
     _tailInputFill = 0;
     _precalculatedPos = 0;
 }
@@ -38,6 +35,7 @@ bool TwoStageConvolver::init(size_t headBlockSize, size_t tailBlockSize, const f
     if (irLen == 0)
         return true;
 
+    // Buffer resizes to an unchanged size keep the array (zeroed).
     const size_t h = NextPowerOf2(headBlockSize);
     const size_t t = NextPowerOf2(tailBlockSize);
     bool ok = h != 0 && t != 0 && t <= SIZE_MAX / 2;
@@ -45,15 +43,17 @@ bool TwoStageConvolver::init(size_t headBlockSize, size_t tailBlockSize, const f
     if (ok && irLen > t) {
         const size_t rest = irLen - t;
         ok = _tail0.init(h, ir + t, rest < t ? rest : t) && _tailOutput0.resize(t) && _tailPrecalculated0.resize(t);
+        _hasTail0 = ok;
     }
     if (ok && irLen > 2 * t) {
         ok = _tail.init(t, ir + 2 * t, irLen - 2 * t) && _tailOutput.resize(t) && _tailPrecalculated.resize(t)
              && _backgroundInput.resize(t);
+        _hasTail = ok;
     }
-    if (ok && (!_tailPrecalculated0.empty() || !_tailPrecalculated.empty()))
+    if (ok && (_hasTail0 || _hasTail))
         ok = _tailInput.resize(t);
     if (!ok) {
-        reset();
+        release();
         return false;
     }
     _headBlockSize = h;
@@ -63,9 +63,20 @@ bool TwoStageConvolver::init(size_t headBlockSize, size_t tailBlockSize, const f
     return true;
 }
 
+void TwoStageConvolver::release()
+{
+    reset();
+    _tailOutput0.clear();
+    _tailPrecalculated0.clear();
+    _tailOutput.clear();
+    _tailPrecalculated.clear();
+    _tailInput.clear();
+    _backgroundInput.clear();
+}
+
 void TwoStageConvolver::process(const float* input, float* output, size_t len)
 {
-    if (_tailInput.empty()) {
+    if (!_hasTail0 && !_hasTail) {
         _head.process(input, output, len);
         return;
     }
@@ -79,8 +90,8 @@ void TwoStageConvolver::processTail(const float* input, float* output, size_t le
 {
     const size_t h = _headBlockSize;
     const size_t t = _tailBlockSize;
-    const bool hasTail0 = !_tailPrecalculated0.empty();
-    const bool hasTail = !_tailPrecalculated.empty();
+    const bool hasTail0 = _hasTail0;
+    const bool hasTail = _hasTail;
     size_t processed = 0;
     while (processed < len) {
         const size_t room = h - _tailInputFill % h;
@@ -106,6 +117,10 @@ void TwoStageConvolver::processTail(const float* input, float* output, size_t le
             if (_tailInputFill == t)
                 _tailPrecalculated0.swap(_tailOutput0);
         }
+        // One step of the tail convolution per head block, so that its work
+        // is spread over the tail block instead of landing in one call.
+        if (hasTail && _tailInputFill % h == 0 && _tailInputFill != t)
+            advanceTailConvolution();
         if (hasTail && _tailInputFill == t && _backgroundInput.size() == t && _tailOutput.size() == t) {
             waitForTailConvolution();
             _tailPrecalculated.swap(_tailOutput);
@@ -122,9 +137,13 @@ void TwoStageConvolver::processTail(const float* input, float* output, size_t le
 
 void TwoStageConvolver::startTailConvolution()
 {
-    _tail.process(_backgroundInput.data(), _tailOutput.data(), _tailBlockSize);
+    // Every head block but the one that ends the tail block gives a step.
+    const size_t steps = _tailBlockSize / _headBlockSize - 1;
+    _tail.startBlock(_backgroundInput.data(), _tailOutput.data(), steps);
 }
 
-void TwoStageConvolver::waitForTailConvolution() {}
+void TwoStageConvolver::advanceTailConvolution() { _tail.continueBlock(); }
+
+void TwoStageConvolver::waitForTailConvolution() { _tail.finishBlock(); }
 
 } // namespace convolution

@@ -1,6 +1,8 @@
 // Zero-latency convolution with a long response: a partitioned convolver with
 // small blocks for the head of the response, and two more for the tail whose
-// results are computed one tail block ahead.
+// results are computed one tail block ahead. The long-block tail convolution
+// of a tail block runs in steps, one per head block of the next tail block,
+// so that no single call carries it.
 #pragma once
 
 #include <cstddef>
@@ -18,8 +20,9 @@ public:
     TwoStageConvolver(const TwoStageConvolver&) = delete;
     TwoStageConvolver& operator=(const TwoStageConvolver&) = delete;
 
-    // Forgets the response and all history; process then writes zeros.
-    // [host thread]
+    // Forgets the response and all history; process then writes zeros. The
+    // storage is kept for the next init (the destructor frees it).
+    // [any thread]
     void reset();
 
     // Sets up ir[0..irLen): head blocks of headBlockSize, tail blocks of
@@ -27,7 +30,9 @@ public:
     // powers of two). Trailing samples below 1e-6 in magnitude are dropped; an
     // empty response leaves the convolver silent and answers true. Answers
     // false, leaving it silent, for a zero block size or when memory runs out.
-    // [host thread]
+    // With the block sizes of the last init and no more partitions per stage
+    // than any response before, it reuses the storage and allocates nothing.
+    // [host thread; audio thread when it allocates nothing]
     bool init(size_t headBlockSize, size_t tailBlockSize, const float* ir, size_t irLen);
 
     // Overwrites output[0..len) with the convolution of the stream with the
@@ -41,15 +46,18 @@ public:
     size_t tailSegmentCount() const { return _tail.segmentCount(); }
 
 protected:
-    // Runs the tail convolution of the last complete tail block, on the
-    // calling thread. [audio thread]
+    // Begins the tail convolution of the last complete tail block (its
+    // results are wanted one tail block later); the work runs on the calling
+    // thread, one step per head block of the next tail block. [audio thread]
     virtual void startTailConvolution();
-    // Nothing to wait for: the tail convolution is done when start returns.
-    // [audio thread]
+    // Does the next step of the tail convolution. [audio thread]
+    virtual void advanceTailConvolution();
+    // Completes what is left of the tail convolution. [audio thread]
     virtual void waitForTailConvolution();
 
 private:
     void processTail(const float* input, float* output, size_t len);
+    void release();
 
     size_t _headBlockSize = 0;
     size_t _tailBlockSize = 0;
@@ -61,6 +69,8 @@ private:
     Buffer<float> _tailOutput;
     Buffer<float> _tailPrecalculated;
     Buffer<float> _tailInput;
+    bool _hasTail0 = false; // response longer than one tail block
+    bool _hasTail = false;  // longer than two
     size_t _tailInputFill = 0;
     size_t _precalculatedPos = 0;
     Buffer<float> _backgroundInput;

@@ -148,6 +148,12 @@ void ComplexMultiplyAccumulate(SplitSpectrum& result, const SplitSpectrum& a, co
 void ComplexMultiplyAccumulate(float* resultRe, float* resultIm, const float* aRe, const float* aIm,
                                const float* bRe, const float* bIm, size_t len);
 
+// result = c + a * b, bin by bin, with the very arithmetic of copying c to
+// result and then accumulating; result may not overlap the others.
+// [any thread]
+void ComplexMultiplyAdd(float* resultRe, float* resultIm, const float* aRe, const float* aIm, const float* bRe,
+                        const float* bIm, const float* cRe, const float* cIm, size_t len);
+
 // result[i] = a[i] + b[i] for i < len. [any thread]
 void AddSamples(float* result, const float* a, const float* b, size_t len);
 

@@ -1,5 +1,6 @@
 // A configurable VST 2.4 effect that records every dispatcher call, for the bridge tests.
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <thread>
@@ -41,6 +42,14 @@ VstIntPtr dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr valu
       if (fx().programNameIndexedAnswer == 0) return 0;
       std::strcpy(static_cast<char*>(ptr), "Indexed");
       return 1;
+    case effGetParamDisplay:
+      if (fx().numericDisplay)
+        std::snprintf(static_cast<char*>(ptr), 32, "%.3f",
+                      double(72.0f * fx().programs[size_t(fx().currentProgram)][size_t(index)] - 60.0f));
+      return 0;
+    case effGetParamLabel:
+      if (fx().numericDisplay) std::strcpy(static_cast<char*>(ptr), "dB");
+      return 0;
     case effGetParamName:
       std::strcpy(static_cast<char*>(ptr), "A parameter name longer than 24");
       return 0;
@@ -57,7 +66,60 @@ VstIntPtr dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr valu
     case effSetChunk:
       return fx().setChunkAnswer;
     case effGetTailSize:
-      return 99;
+      return fx().tailAnswer;
+    case effMainsChanged:
+      if (value == 1 && fx().askMidiOnResume) fx().master(e, audioMasterWantMidi, 0, 1, nullptr, 0);
+      return 0;
+    case effProcessEvents: {
+      ++fx().processEventsCalls;
+      auto* events = static_cast<VstEvents*>(ptr);
+      for (VstInt32 i = 0; i < events->numEvents; ++i) {
+        auto* m = reinterpret_cast<VstMidiEvent*>(events->events[i]);
+        fx().midiDeltas.push_back(m->deltaFrames);
+        fx().midiReceived.push_back({static_cast<unsigned char>(m->midiData[0]),
+                                     static_cast<unsigned char>(m->midiData[1]),
+                                     static_cast<unsigned char>(m->midiData[2])});
+      }
+      return 1;
+    }
+    case effSetBypass:
+      return fx().bypassAnswer;
+    case effGetInputProperties:
+    case effGetOutputProperties: {
+      const auto& flags = opcode == effGetInputProperties ? fx().inputPinFlags : fx().outputPinFlags;
+      if (index < 0 || size_t(index) >= flags.size()) return 0;
+      auto* p = static_cast<VstPinProperties*>(ptr);
+      std::snprintf(p->label, sizeof p->label, "%s %d", opcode == effGetInputProperties ? "In" : "Out", int(index));
+      p->flags = flags[size_t(index)];
+      return 1;
+    }
+    case effVendorSpecific: {
+      if (!fx().extensions) return 0;
+      char* text = static_cast<char*>(ptr);
+      switch (index) {
+        case 0x73486921:  // 'sHi!'
+          return 1;
+        case 0x73493030:  // 'sI00'
+          fx().inputSilentSeen.push_back(value);
+          return 0;
+        case 0x734F3030:  // 'sO00'
+          return fx().silentAnswer;
+        case 0x73563253: {  // 'sV2S'
+          float v;
+          std::memcpy(&v, text, sizeof v);
+          std::snprintf(text, 64, "  v=%.2f", double(v));
+          return 1;
+        }
+        case 0x73533256: {  // 'sS2V'
+          float v = 0.25f;
+          if (std::strcmp(text, "bad") == 0) return 0;
+          std::memcpy(text, &v, sizeof v);
+          return 1;
+        }
+        default:
+          return 0;
+      }
+    }
     default:
       return 0;
   }
@@ -75,6 +137,8 @@ void setParameter(AEffect*, VstInt32 index, float value) {
 
 void processReplacing(AEffect*, float** in, float** out, VstInt32 frames) {
   ++fx().processCount;
+  fx().lastInputs.assign(in, in + fx().numInputs);
+  fx().lastOutputs.assign(out, out + fx().numOutputs);
   const float gain = 1.0f + fx().programs[size_t(fx().currentProgram)][0];
   for (VstInt32 c = 0; c < fx().numOutputs; ++c) {
     for (VstInt32 i = 0; i < frames; ++i) {
@@ -108,11 +172,13 @@ extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMa
   record.flags = c.flags;
   record.uniqueID = c.uniqueID;
   record.version = c.version;
+  record.initialDelay = c.initialDelay;
   record.ioRatio = 1.0f;
   c.effect = &record;
   const size_t programCount = size_t(c.numPrograms > 0 ? c.numPrograms : 1);
   c.programs.assign(programCount, std::vector<float>(size_t(c.numParams), 0.5f));
   c.programNames.assign(programCount, "Init");
+  for (size_t i = 0; i < programCount && i < c.initialProgramNames.size(); ++i) c.programNames[i] = c.initialProgramNames[i];
   c.currentProgram = 0;
   c.alive = true;
   // As a constructor would: asks its host before the record is handed back.

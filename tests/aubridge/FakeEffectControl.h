@@ -57,6 +57,23 @@ struct FakeControl {
   std::vector<std::string> programNames;
   std::vector<std::vector<float>> programs;
 
+  // Audio Unit bridge tests.
+  bool askMidiOnResume = false;            // audioMasterWantMidi on effMainsChanged(1)
+  std::vector<std::vector<unsigned char>> midiReceived;  // per event: delta (low byte) then 3 bytes
+  std::vector<VstInt32> midiDeltas;
+  int processEventsCalls = 0;
+  VstIntPtr bypassAnswer = 0;
+  bool extensions = false;                 // answers 'sHi!', 'sV2S', 'sS2V'
+  VstIntPtr silentAnswer = 0;              // 'sO00'
+  std::vector<VstIntPtr> inputSilentSeen;  // 'sI00' values
+  VstInt32 initialDelay = 0;
+  VstIntPtr tailAnswer = 99;
+  std::vector<VstInt32> inputPinFlags;     // when set: effGetInputProperties answers with these
+  std::vector<VstInt32> outputPinFlags;
+  std::vector<float*> lastInputs, lastOutputs;
+  std::vector<std::string> initialProgramNames;  // names given at creation, when set
+  bool numericDisplay = false;             // displays 72 v - 60 with label "dB"; else empty
+
   size_t count(VstInt32 opcode) const {
     size_t n = 0;
     for (const FakeCall& c : calls) n += c.opcode == opcode;

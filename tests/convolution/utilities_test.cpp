@@ -103,6 +103,31 @@ TEST(Spectrum, ComplexMultiplyAccumulateMatchesScalarFormula)
     }
 }
 
+// The fused form gives the bits of copying and then accumulating.
+TEST(Spectrum, ComplexMultiplyAddEqualsCopyThenAccumulate)
+{
+    for (size_t bins : {0u, 1u, 3u, 4u, 65u, 129u}) {
+        SplitSpectrum c, a, b, expected;
+        ASSERT_TRUE(c.resize(bins) && a.resize(bins) && b.resize(bins) && expected.resize(bins));
+        const auto v = testsignals::RandomSignal(6 * bins + 1, 40 + unsigned(bins), 3.0f);
+        for (size_t i = 0; i < bins; ++i) {
+            c.re[i] = v[6 * i], c.im[i] = v[6 * i + 1];
+            a.re[i] = v[6 * i + 2], a.im[i] = v[6 * i + 3];
+            b.re[i] = v[6 * i + 4], b.im[i] = v[6 * i + 5];
+        }
+        expected.copyFrom(c);
+        convolution::ComplexMultiplyAccumulate(expected, a, b);
+        std::vector<float> re(bins + 1, 7.0f), im(bins + 1, 7.0f);
+        convolution::ComplexMultiplyAdd(re.data(), im.data(), a.re.data(), a.im.data(), b.re.data(), b.im.data(),
+                                        c.re.data(), c.im.data(), bins);
+        for (size_t i = 0; i < bins; ++i) {
+            EXPECT_EQ(re[i], expected.re[i]) << bins << " bin " << i;
+            EXPECT_EQ(im[i], expected.im[i]) << bins << " bin " << i;
+        }
+        EXPECT_EQ(re[bins], 7.0f);
+    }
+}
+
 TEST(Samples, AddSamplesEveryLength)
 {
     const auto a = testsignals::RandomSignal(40, 1);

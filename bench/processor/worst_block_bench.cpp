@@ -1,0 +1,291 @@
+// Per-block cost of processReplacing at 48 kHz in 64-frame blocks, by the
+// block's phase within the convolvers' 4096-sample tail period. Each block's
+// cost is this thread's CPU time; a phase's cost is the lowest over all its
+// occurrences (what the code itself needs, without preemption or a busy
+// neighbour), and its median. Also prints the plain worst block and the
+// 99.9 % quantile of all blocks.
+//
+// Usage: processor_worst_block_bench [periods per run, default 12] [runs, default 3]
+//        processor_worst_block_bench --callgrind MODE PHASE
+//        processor_worst_block_bench --dump FILE
+// With --callgrind, under valgrind --tool=callgrind --collect-atstart=no, only
+// the block of the given phase (of mode 0 MIX, 1 MIX moveable 0,
+// 2 HEADPHONES, 3 PLACES) is counted.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <time.h>
+#include <vector>
+
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#else
+#define CALLGRIND_START_INSTRUMENTATION
+#define CALLGRIND_STOP_INSTRUMENTATION
+#define CALLGRIND_TOGGLE_COLLECT
+#define CALLGRIND_DUMP_STATS_AT(x)
+#endif
+
+#include "Controlsgui.h"
+
+namespace
+{
+
+constexpr int kBlock = 64;
+constexpr int kPhases = 4096 / kBlock;
+
+double threadSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
+}
+
+VstIntPtr VSTCALLBACK benchHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+void writeFloats(const std::string& path, const std::vector<float>& v)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(v.data()), std::streamsize(v.size() * 4));
+}
+
+void writeCurve(const std::string& path) { writeFloats(path, {3.0f, 0.0f, 1000.0f, 24000.0f, 0.0f, 0.0f, 0.0f}); }
+
+void writeWave(const std::string& path, const std::vector<float>& s)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary);
+    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+    out.write("RIFF", 4);
+    u32(uint32_t(36 + s.size() * 4));
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(3);
+    u16(1);
+    u32(48000);
+    u32(192000);
+    u16(4);
+    u16(32);
+    out.write("data", 4);
+    u32(uint32_t(s.size() * 4));
+    out.write(reinterpret_cast<const char*>(s.data()), std::streamsize(s.size() * 4));
+}
+
+// The same synthetic data folder as the processReplacing benchmark.
+void makeDataRoot()
+{
+    const char* env = std::getenv("QUILLATONE_DATA_ROOT");
+    const std::string r = env && *env ? env : "/tmp/quillatone_worst_block_" + std::to_string(long(std::time(nullptr)));
+    setenv("QUILLATONE_DATA_ROOT", r.c_str(), 1);
+    const std::string p = r + "/Harlox/Quillatone/";
+    for (const char* hp : {"HD25 Aluminium", "MK801", "K240 Studio"})
+        writeCurve(p + "HP/" + hp + ".hps");
+    writeCurve(p + "Monitor/Genelec_1236A.mos");
+    writeCurve(p + "bin/nef_rec.trc");
+    for (const char* lc : {"LC10", "LC50", "LC90"})
+        writeCurve(p + "bin/" + lc + "_rec.ldc");
+    std::vector<float> hrir(25 * 50 * 218);
+    for (size_t i = 0; i < hrir.size(); ++i)
+        hrir[i] = (i % 218) < 40 ? 0.05f * std::sin(float(i)) : 0.0f;
+    writeFloats(p + "bin/HRTF_subject003_toQuillatone_IRSleft.hrt", hrir);
+    writeFloats(p + "bin/HRTF_subject003_toQuillatone_IRSright.hrt", hrir);
+    std::vector<float> ltor(218, 0.0f);
+    ltor[20] = 0.5f;
+    writeFloats(p + "bin/Quillatoneltor003.hrt", ltor);
+    std::vector<float> room(44100);
+    for (size_t n = 0; n < room.size(); ++n)
+        room[n] = std::exp(-float(n) / 6000.0f) * std::sin(float(n) * 0.37f);
+    for (int k = 1; k <= 4; ++k)
+        writeWave(p + "Places/Office/Quillatone_uff_" + std::to_string(k) + ".wav", room);
+}
+
+struct Mode
+{
+    const char* name;
+    float mode;
+    float moveable;
+};
+
+const Mode kModes[] = {
+    {"MIX (moveable 0.1)", 0.0f, 0.1f},
+    {"MIX (moveable 0)", 0.0f, 0.0f},
+    {"HEADPHONES", 0.5f, 0.1f},
+    {"PLACES", 1.0f, 0.1f},
+};
+
+class Runner
+{
+public:
+    explicit Runner(const Mode& m) : fx(new Controlsgui(benchHost))
+    {
+        fx->setSampleRate(48000.0f);
+        fx->setBlockSize(kBlock);
+        fx->resume();
+        fx->setParameter(37, m.moveable);
+        fx->setParameter(15, m.mode);
+        // The first blocks take the hand-over flags; then align to a period.
+        for (int b = 0; b < kPhases; ++b)
+            warmup[b] = block();
+    }
+
+    double block(FILE* dump = nullptr)
+    {
+        for (int n = 0; n < kBlock; ++n)
+        {
+            seed = seed * 1664525u + 1013904223u;
+            inL[n] = float(int32_t(seed)) * 2.3e-10f;
+            inR[n] = -inL[n] * 0.7f;
+        }
+        float* in[2] = {inL, inR};
+        float* out[2] = {outL, outR};
+        const double c0 = threadSeconds();
+        fx->processReplacing(in, out, kBlock);
+        const double t = threadSeconds() - c0;
+        if (dump)
+        {
+            std::fwrite(outL, sizeof(float), kBlock, dump);
+            std::fwrite(outR, sizeof(float), kBlock, dump);
+        }
+        return t;
+    }
+
+    void set(int index, float value) { fx->setParameter(index, value); }
+
+    double warmup[kPhases];
+
+private:
+    std::unique_ptr<Controlsgui> fx;
+    uint32_t seed = 1;
+    float inL[kBlock], inR[kBlock], outL[kBlock], outR[kBlock];
+};
+
+int callgrindOne(int mode, int phase)
+{
+    Runner r(kModes[mode]);
+    for (int b = 0; b < 3 * kPhases; ++b)
+    {
+        const bool counted = b == 2 * kPhases + phase;
+        if (counted)
+            CALLGRIND_START_INSTRUMENTATION;
+        r.block();
+        if (counted)
+        {
+            CALLGRIND_STOP_INSTRUMENTATION;
+            CALLGRIND_DUMP_STATS_AT("block");
+        }
+    }
+    std::printf("counted %s, phase %d\n", kModes[mode].name, phase);
+    return 0;
+}
+
+// The block that takes a place change: it re-initialises the four place
+// convolvers with the new responses (here the same files again).
+void placeReload(int count)
+{
+    Runner r(kModes[3]);
+    std::vector<double> t;
+    for (int k = 0; k < count; ++k)
+    {
+        r.set(25, 0.0f);
+        t.push_back(r.block());
+        for (int b = 0; b < 5; ++b)
+            r.block();
+    }
+    std::sort(t.begin(), t.end());
+    std::printf("%-20s | block with a place change: %.3f ms lowest, %.3f ms median, %.3f ms worst of %d\n",
+                "PLACES", 1e3 * t.front(), 1e3 * t[t.size() / 2], 1e3 * t.back(), count);
+}
+
+// Writes every mode's output of 4 tail periods, so that two builds can be
+// compared sample for sample.
+int dumpOutputs(const char* path)
+{
+    FILE* f = std::fopen(path, "wb");
+    if (!f)
+        return 1;
+    for (const Mode& m : kModes)
+    {
+        Runner r(m);
+        for (int b = 0; b < 4 * kPhases; ++b)
+            r.block(f);
+    }
+    std::fclose(f);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    makeDataRoot();
+    if (argc == 4 && std::string(argv[1]) == "--callgrind")
+        return callgrindOne(std::atoi(argv[2]) & 3, std::atoi(argv[3]) % kPhases);
+
+    if (argc == 3 && std::string(argv[1]) == "--dump")
+        return dumpOutputs(argv[2]);
+
+    const int periods = argc > 1 ? std::max(1, std::atoi(argv[1])) : 12;
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    std::printf("48 kHz, %d-frame blocks (budget %.3f ms), %d tail periods of %d blocks x %d runs per mode\n",
+                kBlock, 1e3 * kBlock / 48000.0, periods, kPhases, runs);
+    std::printf("%-20s | %8s | %10s | %10s | %21s | %21s | %10s\n", "mode", "CPU", "worst", "99.9 %",
+                "worst phase (min)", "worst phase (median)", "next phase");
+    for (const Mode& m : kModes)
+    {
+        std::vector<std::vector<double>> byPhase(kPhases);
+        double total = 0.0, worst = 0.0;
+        long blocks = 0;
+        for (int run = 0; run < runs; ++run)
+        {
+            Runner r(m);
+            if (std::getenv("SHOW_WARMUP"))
+            {
+                for (int b = 0; b < kPhases; ++b)
+                    std::printf("%.3f ", 1e3 * r.warmup[b]);
+                std::printf("\n");
+            }
+            for (int b = 0; b < periods * kPhases; ++b)
+            {
+                const double t = r.block();
+                byPhase[size_t(b % kPhases)].push_back(t);
+                total += t;
+                worst = std::max(worst, t);
+                ++blocks;
+            }
+        }
+        std::vector<double> all;
+        for (const auto& v : byPhase)
+            all.insert(all.end(), v.begin(), v.end());
+        std::sort(all.begin(), all.end());
+        const double quantile = all[std::min(all.size() - 1, size_t(0.999 * double(all.size())))];
+        std::vector<double> mins(kPhases), medians(kPhases);
+        for (int p = 0; p < kPhases; ++p)
+        {
+            auto& v = byPhase[size_t(p)];
+            std::sort(v.begin(), v.end());
+            mins[size_t(p)] = v.front();
+            medians[size_t(p)] = v[v.size() / 2];
+        }
+        const int wp = int(std::max_element(mins.begin(), mins.end()) - mins.begin());
+        const int wm = int(std::max_element(medians.begin(), medians.end()) - medians.begin());
+        std::vector<double> rest = mins;
+        rest[size_t(wp)] = 0.0;
+        const double next = *std::max_element(rest.begin(), rest.end());
+        std::printf("%-20s | %7.2f%% | %7.3f ms | %7.3f ms | %7.3f ms (phase %2d) | %7.3f ms (phase %2d) | %7.3f ms\n",
+                    m.name, 100.0 * total / (double(blocks) * kBlock / 48000.0), 1e3 * worst, 1e3 * quantile,
+                    1e3 * mins[size_t(wp)], wp,
+                    1e3 * medians[size_t(wm)], wm, 1e3 * next);
+    }
+    placeReload(20);
+    return 0;
+}

@@ -1,0 +1,202 @@
+// The product's own bundle executable as an Audio Unit: it hosts the plug-in from itself.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <random>
+
+#include <ObjCStandin.h>
+
+#include "AUFixtures.h"
+
+#if defined(PRODUCT_AU_MODULE)
+#include "HostedPlugin.h"
+
+using namespace autest;
+
+namespace {
+
+class ProductUnit : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    data = new TempFolder();
+    const std::string root = *data / "root";
+    std::filesystem::create_directories(root);
+#ifdef QUILLATONE_DATABUILDER
+    struct stat st;
+    if (stat("/usr/share/libmysofa/MIT_KEMAR_normal_pinna.sofa", &st) == 0) {
+      const std::string command = std::string(QUILLATONE_DATABUILDER) + " '" + root + "' --quiet";
+      haveData = std::system(command.c_str()) == 0;
+    }
+#endif
+    setenv("QUILLATONE_DATA_ROOT", root.c_str(), 1);
+  }
+  static void TearDownTestSuite() {
+    delete data;
+    data = nullptr;
+  }
+
+  std::string bundle(const Config& c, bool preseed, const std::string& name = "Quillatone.component") {
+    BundleSpec spec;
+    spec.name = name;
+    spec.executable = PRODUCT_AU_MODULE;
+    spec.config = configXml(c);
+    const std::string path = makeComponentBundle(tmp, spec);
+    if (preseed) {
+      // No probing and no program walk at the first open: the plug-in's history then
+      // equals a direct host's.
+      writeFile(path + "/Contents/Resources/SYParameters.txt", "heading\r");
+      writeFile(path + "/Contents/Resources/SYFactoryPresets.txt", "");
+    }
+    return path;
+  }
+
+  TempFolder tmp;
+  static TempFolder* data;
+  static bool haveData;
+};
+
+TempFolder* ProductUnit::data = nullptr;
+bool ProductUnit::haveData = false;
+
+TEST_F(ProductUnit, OpensFromItsOwnExecutableAndWritesItsFiles) {
+  AUHost host(bundle(Config(), false));
+  ASSERT_NE(host.component, nullptr);
+  ASSERT_EQ(host.open(), noErr);
+  const std::string resources = host.path + "/Contents/Resources/";
+  const std::string mapping = readFile(resources + "SYParameters.txt");
+  const std::string heading = "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r";
+  EXPECT_EQ(mapping.compare(0, heading.size(), heading), 0);
+  EXPECT_NE(mapping.find("\r0\tHeadphones\t0\t1\t=\t-\t"), std::string::npos) << mapping.substr(0, 200);
+  EXPECT_EQ(std::count(mapping.begin(), mapping.end(), '\r'), 39);
+  EXPECT_EQ(readFile(resources + "SYFactoryPresets.txt"), "Default.aupreset\r");
+  UInt32 size = 0;
+  Boolean writable;
+  ASSERT_EQ(host.info(kAudioUnitProperty_ParameterList, 0, 0, size, writable), noErr);
+  EXPECT_EQ(size, 38u * 4u);
+  Float64 latency = 0;
+  ASSERT_EQ(host.get(kAudioUnitProperty_Latency, 0, 0, latency), noErr);
+  EXPECT_DOUBLE_EQ(latency, 3.0 / 44100.0);
+  AudioUnitCocoaViewInfo info{};
+  if (host.get(kAudioUnitProperty_CocoaUI, 0, 0, info) == noErr) {
+    char name[128];
+    CFStringGetCString(info.mCocoaAUViewClass[0], name, sizeof name, kCFStringEncodingUTF8);
+    EXPECT_STREQ(name, "Quillatone_CocoaViewFactory");
+    EXPECT_NE(objc_getClass(name), nullptr);
+    CFRelease(info.mCocoaAUViewBundleLocation);
+    CFRelease(info.mCocoaAUViewClass[0]);
+  }
+}
+
+TEST_F(ProductUnit, ClassInfoRoundTripThroughABank) {
+  Config c;
+  c.presetIsFXB = true;
+  AUHost first(bundle(c, true));
+  ASSERT_EQ(first.open(), noErr);
+  ASSERT_EQ(AudioUnitSetParameter(first.unit, 7, 0, 0, 0.8f, 0), noErr);
+  CFPropertyListRef info = nullptr;
+  ASSERT_EQ(first.get(kAudioUnitProperty_ClassInfo, 0, 0, info), noErr);
+  CFDataRef xml = CFPropertyListCreateXMLData(nullptr, info);
+  CFRelease(info);
+  CFPropertyListRef parsed = CFPropertyListCreateFromXMLData(nullptr, xml, kCFPropertyListImmutable, nullptr);
+  CFRelease(xml);
+  ASSERT_NE(parsed, nullptr);
+  auto data = CFDataRef(CFDictionaryGetValue(CFDictionaryRef(parsed), CFSTR("vstdata")));
+  EXPECT_EQ(CFDataGetLength(data), 10556);
+  AUHost second(bundle(c, true, "Second.component"));
+  ASSERT_EQ(second.open(), noErr);
+  ASSERT_EQ(second.set(kAudioUnitProperty_ClassInfo, 0, 0, parsed), noErr);
+  CFRelease(parsed);
+  Float32 value = 0;
+  ASSERT_EQ(AudioUnitGetParameter(second.unit, 7, 0, 0, &value), noErr);
+  EXPECT_FLOAT_EQ(value, 0.8f);
+}
+
+TEST_F(ProductUnit, RendersAsTheDirectHost) {
+  AUHost host(bundle(Config(), true));
+  ASSERT_EQ(host.open(), noErr);
+  constexpr size_t kFrames = 16384;
+  constexpr UInt32 kSlice = 4096;
+  InputFeed feed;
+  std::mt19937 random(5);
+  std::uniform_real_distribution<float> d(-0.3f, 0.3f);
+  feed.channels.assign(2, std::vector<float>(kFrames));
+  for (auto& ch : feed.channels)
+    for (float& x : ch) x = d(random);
+  const AURenderCallbackStruct cb{&InputFeed::proc, &feed};
+  ASSERT_EQ(host.set(kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, cb), noErr);
+  ASSERT_EQ(AudioUnitInitialize(host.unit), noErr);
+  std::vector<std::vector<float>> viaUnit(2, std::vector<float>(kFrames)), out;
+  for (size_t start = 0; start < kFrames; start += kSlice) {
+    ASSERT_EQ(host.render(0, kSlice, double(start), 2, start % 8192 == 0, out), noErr);
+    for (size_t c = 0; c < 2; ++c) std::copy(out[c].begin(), out[c].end(), viaUnit[c].begin() + long(start));
+  }
+
+#ifdef PRODUCT_VST_MODULE
+  testhost::TestHost directHost;
+  directHost.settings().blockSize = kSlice;
+  std::string error;
+  auto direct = testhost::HostedPlugin::load(directHost, PRODUCT_VST_MODULE, error);
+  ASSERT_NE(direct, nullptr) << error;
+  direct->open();
+  direct->resume();
+  const auto reference = direct->render(feed.channels, kFrames, kSlice);
+  double energy = 0;
+  for (size_t c = 0; c < 2; ++c)
+    for (size_t i = 0; i < kFrames; ++i) {
+      ASSERT_TRUE(std::isfinite(viaUnit[c][i]));
+      ASSERT_EQ(reference[c][i], viaUnit[c][i]) << c << ":" << i;
+      energy += double(viaUnit[c][i]) * viaUnit[c][i];
+    }
+  if (haveData) {
+    EXPECT_GT(energy, 0.0);
+  }
+#endif
+}
+
+#ifdef PRODUCT_VST_MODULE
+// The plug-in module itself (Quillatone.so) in the Resources of a bridge-only bundle, driven
+// as a host would: open, formats, initialise, render, reset, render, close.
+TEST_F(ProductUnit, PlugInModuleInResourcesThroughAHostsSequence) {
+  BundleSpec spec;
+  spec.name = "Hosted.component";
+  spec.executable = BRIDGE_HOST_MODULE;
+  spec.config = configXml(Config());
+  spec.vstModule = PRODUCT_VST_MODULE;
+  const std::string path = makeComponentBundle(tmp, spec);
+  writeFile(path + "/Contents/Resources/SYFactoryPresets.txt", "");
+  AUHost host(path);
+  ASSERT_EQ(host.open(), noErr);
+  EXPECT_EQ(CallComponentVersion(host.unit), 0x00010203);
+  AudioStreamBasicDescription f{};
+  ASSERT_EQ(host.get(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, f), noErr);
+  f.mSampleRate = 48000.0;
+  ASSERT_EQ(host.set(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, f), noErr);
+  ASSERT_EQ(host.set(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, f), noErr);
+  ASSERT_EQ(host.set<UInt32>(kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, 1024), noErr);
+  InputFeed feed;
+  feed.channels.assign(2, std::vector<float>(4096));
+  for (size_t i = 0; i < 4096; ++i) feed.channels[0][i] = feed.channels[1][i] = 0.2f * std::sin(0.05f * float(i));
+  const AURenderCallbackStruct cb{&InputFeed::proc, &feed};
+  ASSERT_EQ(host.set(kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, cb), noErr);
+  ASSERT_EQ(AudioUnitInitialize(host.unit), noErr);
+  std::vector<std::vector<float>> out;
+  for (int round = 0; round < 2; ++round) {
+    for (int block = 0; block < 4; ++block) {
+      ASSERT_EQ(host.render(0, 1024, 1024.0 * block, 2, block % 2 == 0, out), noErr);
+      for (const auto& channel : out)
+        for (float x : channel) ASSERT_TRUE(std::isfinite(x));
+    }
+    ASSERT_EQ(AudioUnitReset(host.unit, kAudioUnitScope_Global, 0), noErr);
+  }
+  Float32 value = 0;
+  ASSERT_EQ(AudioUnitGetParameter(host.unit, 7, 0, 0, &value), noErr);
+  EXPECT_GE(value, 0.0f);
+  ASSERT_EQ(AudioUnitUninitialize(host.unit), noErr);
+  host.close();
+}
+#endif
+
+}  // namespace
+
+#endif
