@@ -1,7 +1,6 @@
 // The custom views of the editor window.
 #pragma once
 
-#if __has_include("VezuRezo_SwirlingRoom.h")
 #include "CMyHorizontalTab.h"
 #include "CMyVerticalSwitch.h"
 #include "VezuRezo_PeakScope.h"
@@ -9,7 +8,3 @@
 #include "VezuRezo_SwirlingRoom.h"
 #include "VezuRezo_VectorKnobA.h"
 #include "VezuRezo_Waterfall.h"
-#else
-// PLACEHOLDER until the views land in editor/views/.
-#include "placeholder/ViewPlaceholders.h"
-#endif

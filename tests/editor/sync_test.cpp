@@ -360,9 +360,6 @@ TEST_F(EditorSync, FirstRoomNotificationAfterOpenSendsAChangedSelector)
 
 TEST_F(EditorSync, HandleDragSendsAnglesOnEveryMoveAndHandlesOnRelease)
 {
-#ifdef QUILLATONE_EDITOR_VIEW_PLACEHOLDERS
-    GTEST_SKIP() << "needs the real room view";
-#endif
     hostSets(15, 0.5f);
     for (int i = 9; i <= 14; ++i)
         hostSets(i, 0.5f);
