@@ -1,6 +1,6 @@
 #include "CMyHorizontalTab.h"
 
-#include "ViewColours.h"
+#include "Theme.h"
 #include "ViewFonts.h"
 
 #include <algorithm>
@@ -46,7 +46,7 @@ void CMyHorizontalTab::draw(CDrawContext* context) {
     for (int32_t i = 0; i < std::min(n, kMaxLabels); ++i) {
         labels[i][sizeof labels[i] - 1] = 0;
         double centre = r.left + w / 2 + i * w;
-        context->setFontColor(i == selected ? viewcolours::kBlue : viewcolours::kOutline);
+        context->setFontColor(i == selected ? kThemeBlueCColor : kThemeOutlineCColor);
         double textWidth = context->getStringWidth(labels[i]);
         context->drawString(labels[i], CPoint(centre - textWidth / 2, y), true);
     }

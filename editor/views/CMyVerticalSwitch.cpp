@@ -1,6 +1,6 @@
 #include "CMyVerticalSwitch.h"
 
-#include "ViewColours.h"
+#include "Theme.h"
 #include "ViewFonts.h"
 
 #include <algorithm>
@@ -40,7 +40,7 @@ void CMyVerticalSwitch::draw(CDrawContext* context) {
     for (int32_t i = 0; i < std::min(n, kMaxLabels); ++i) {
         labels[i][sizeof labels[i] - 1] = 0;
         double y = r.top + h / 2 + i * h;
-        context->setFontColor(i == selected ? viewcolours::kOutline : viewcolours::kGloss);
+        context->setFontColor(i == selected ? kThemeOutlineCColor : kThemeGlossCColor);
         context->drawString(labels[i], CPoint(x, y + 0.2 * 16), true);
         context->setDrawMode(kAntiAliasing);
     }

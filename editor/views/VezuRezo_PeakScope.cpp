@@ -1,6 +1,6 @@
 #include "VezuRezo_PeakScope.h"
 
-#include "ViewColours.h"
+#include "Theme.h"
 
 using namespace VSTGUI;
 
@@ -18,8 +18,8 @@ void VezuRezo_PeakScope::draw(CDrawContext* context) {
     const double y0 = B - 0.5 * q;
     const double h = B - T - q;
 
-    context->setFrameColor(viewcolours::kMeter);
-    context->setFillColor(viewcolours::kMeter);
+    context->setFrameColor(kThemeMeterCColor);
+    context->setFillColor(kThemeMeterCColor);
     context->setLineWidth(2.0);
 
     for (int k = 0; k < 5; ++k) {

@@ -1,6 +1,6 @@
 #include "VezuRezo_SwirlingRoom.h"
 
-#include "ViewColours.h"
+#include "Theme.h"
 #include "ViewFonts.h"
 
 #include <algorithm>
@@ -79,7 +79,7 @@ VezuRezo_SwirlingRoom::VezuRezo_SwirlingRoom(const CRect& size, IControlListener
     }
     for (RoomQuad& quad : outline) {
         quad = RoomQuad();
-        quad.colour = viewcolours::kGrey;
+        quad.colour = kThemeGreyCColor;
     }
 
     left = size.left;
@@ -105,7 +105,7 @@ VezuRezo_SwirlingRoom::~VezuRezo_SwirlingRoom() = default;
 void VezuRezo_SwirlingRoom::initRoomObject(RoomObject& object) {
     setCuboid(object.model, 0.1f, 0.1f, 0.1f);
     std::copy(std::begin(object.model), std::end(object.model), std::begin(object.placed));
-    object.colour = viewcolours::kGrey;
+    object.colour = kThemeGreyCColor;
 }
 
 void VezuRezo_SwirlingRoom::rotateRoomObject(RoomObject& object, float ax, float ay, float az) {
@@ -177,30 +177,30 @@ void VezuRezo_SwirlingRoom::draw(CDrawContext* context) {
     const float a = turnable ? azimuth : 0.0f;
     const float e = turnable ? elevation : 0.0f;
 
-    context->setFrameColor(viewcolours::kOutline);
+    context->setFrameColor(kThemeOutlineCColor);
     context->setLineWidth(3.0);
     for (int b = 0; b < 6; ++b) {
         objects[b].centre = r.getCenter();
-        objects[b].colour = b / 2 == highlightedPair ? viewcolours::kBlue : viewcolours::kGrey;
+        objects[b].colour = b / 2 == highlightedPair ? kThemeBlueCColor : kThemeGreyCColor;
         drawRoomObject(objects[b], context, r, a, e);
     }
     for (int q = 0; q < 6; ++q) {
         RoomQuad& quad = outline[q];
         quad.centre = r.getCenter();
         std::copy(std::begin(kOutline[q]), std::end(kOutline[q]), std::begin(quad.corners));
-        quad.colour = viewcolours::kGrey;
+        quad.colour = kThemeGreyCColor;
         drawRoomPolyline(quad, context, r, a, e);
     }
 
     const CPoint c = r.getCenter();
-    context->setFrameColor(viewcolours::kGrey);
+    context->setFrameColor(kThemeGreyCColor);
     context->drawEllipse(CRect(c.x - 10, c.y - 10, c.x + 10, c.y + 10), kDrawStroked);
 
     if (roomOnly == 0) {
         context->setFont(viewfonts::roomLabelFont(), 20, -1);
-        context->setFontColor(selector == 0 ? viewcolours::kGrey : viewcolours::kBlue);
+        context->setFontColor(selector == 0 ? kThemeGreyCColor : kThemeBlueCColor);
         context->drawString("Mixing", CPoint(r.left + 20, r.top + 40), true);
-        context->setFontColor(selector == 0 ? viewcolours::kBlue : viewcolours::kGrey);
+        context->setFontColor(selector == 0 ? kThemeBlueCColor : kThemeGreyCColor);
         context->drawString("Checking around", CPoint(r.left + 20, r.top + 70), true);
     }
     setDirty(false);
@@ -226,7 +226,7 @@ void VezuRezo_SwirlingRoom::drawCurveReadout(CDrawContext* context) {
     levelPx[2] = handleValue[5] * levelScale;
 
     if (targetCurve && targetCurveCount > 0) {
-        context->setFrameColor(viewcolours::kOutline);
+        context->setFrameColor(kThemeOutlineCColor);
         context->setLineWidth(2.0);
         context->moveTo(CPoint(L, zeroY - levelScale * targetCurve[0]));
         const double perPixel = targetCurveCount / width;
@@ -240,7 +240,7 @@ void VezuRezo_SwirlingRoom::drawCurveReadout(CDrawContext* context) {
     }
 
     context->setLineWidth(3.0);
-    context->setFrameColor(viewcolours::kBlue);
+    context->setFrameColor(kThemeBlueCColor);
 
     CGraphicsPath* path = context->createGraphicsPath();
     path->beginSubpath(CPoint(L, zeroY));
@@ -267,7 +267,7 @@ void VezuRezo_SwirlingRoom::drawCurveReadout(CDrawContext* context) {
                           kDrawStroked);
 
     context->setFont(viewfonts::curveReadoutFont(), 16, -1);
-    context->setFontColor(viewcolours::kBlue);
+    context->setFontColor(kThemeBlueCColor);
     char text[32];
     std::snprintf(text, sizeof text, "%.0fHz", double(handleValue[0] * 800.0f));
     context->drawString(text, CPoint(L + handleX[0] + 10, zeroY + 26), true);

@@ -1,6 +1,6 @@
 #include "VezuRezo_VectorKnobA.h"
 
-#include "ViewColours.h"
+#include "Theme.h"
 #include "ViewFonts.h"
 
 #include <algorithm>
@@ -38,7 +38,7 @@ void VezuRezo_VectorKnobA::draw(CDrawContext* context) {
     const int32_t count = std::clamp(scaleCount, int32_t(0), kMaxScaleLabels);
     const double rs = 0.375 * W;
     const double step = count > 1 ? (scaleEnd - scaleStart) / (count - 1) : 0.0;
-    context->setFontColor(viewcolours::kOutline);
+    context->setFontColor(kThemeOutlineCColor);
     for (int32_t i = 0; i < count; ++i) {
         scaleLabels[i][sizeof scaleLabels[i] - 1] = 0;
         double t = scaleStart + i * step;
@@ -48,9 +48,9 @@ void VezuRezo_VectorKnobA::draw(CDrawContext* context) {
         CPoint p(c.x + rs * std::cos(t) - sx * w, c.y + rs * std::sin(t) + 0.5 * 16 * sy);
         context->drawString(scaleLabels[i], p, true);
     }
-    context->setFontColor(viewcolours::kOutline);
+    context->setFontColor(kThemeOutlineCColor);
     context->drawString(title, CPoint(c.x - wT / 2, c.y + 0.475 * H), true);
-    context->setFontColor(viewcolours::kBlue);
+    context->setFontColor(kThemeBlueCColor);
     context->drawString(unit, CPoint(c.x - wU / 2, c.y + 0.375 * H), true);
 
     // Body: a pointer on the rim at the top, then the grip teeth all round.
@@ -71,11 +71,11 @@ void VezuRezo_VectorKnobA::draw(CDrawContext* context) {
     CGraphicsTransform shadow = rotation;
     shadow.translate(-0.2 * r, 0.2 * r);
 
-    context->setFrameColor(viewcolours::kOutline);
+    context->setFrameColor(kThemeOutlineCColor);
     context->setLineWidth(3.0);
-    context->setFillColor(viewcolours::kShadow);
+    context->setFillColor(kThemeShadowCColor);
     context->drawGraphicsPath(body, CDrawContext::kPathFilled, &shadow);
-    context->setFillColor(viewcolours::kBackground);
+    context->setFillColor(kThemeBackgroundCColor);
     context->drawGraphicsPath(body, CDrawContext::kPathFilled, &rotation);
     context->drawGraphicsPath(body, CDrawContext::kPathStroked, &rotation);
 

@@ -1,6 +1,6 @@
 #include "VezuRezo_Waterfall.h"
 
-#include "ViewColours.h"
+#include "Theme.h"
 
 using namespace VSTGUI;
 
@@ -16,8 +16,8 @@ void VezuRezo_Waterfall::draw(CDrawContext* context) {
     const double dy = (B - T) / 13;
     const double amplitude = 3 * dy;
 
-    context->setFrameColor(viewcolours::kMeter);
-    context->setFillColor(viewcolours::kMeter);
+    context->setFrameColor(kThemeMeterCColor);
+    context->setFillColor(kThemeMeterCColor);
     context->setLineWidth(2.0);
 
     // Each row one step lower and one step further right than the one before.
