@@ -3,33 +3,44 @@
 namespace viewfonts {
 
 namespace {
-// Never forgotten: these stay alive for the life of the program.
-VSTGUI::CFontDesc* arialBlack(double size) { return new VSTGUI::CFontDesc("Arial Black", size, VSTGUI::kBoldFace); }
+// One reference held for the life of the module, given back when it unloads,
+// so a host that loads and unloads the plug-in again and again leaks nothing.
+class HeldFont {
+public:
+    explicit HeldFont(double size) : font(new VSTGUI::CFontDesc("Arial Black", size, VSTGUI::kBoldFace)) {}
+    ~HeldFont() { font->forget(); }
+    HeldFont(const HeldFont&) = delete;
+    HeldFont& operator=(const HeldFont&) = delete;
+    VSTGUI::CFontDesc* get() const { return font; }
+
+private:
+    VSTGUI::CFontDesc* font;
+};
 } // namespace
 
 VSTGUI::CFontDesc* roomLabelFont() {
-    static VSTGUI::CFontDesc* font = arialBlack(20);
-    return font;
+    static const HeldFont font(20);
+    return font.get();
 }
 
 VSTGUI::CFontDesc* curveReadoutFont() {
-    static VSTGUI::CFontDesc* font = arialBlack(16);
-    return font;
+    static const HeldFont font(16);
+    return font.get();
 }
 
 VSTGUI::CFontDesc* knobFont() {
-    static VSTGUI::CFontDesc* font = arialBlack(16);
-    return font;
+    static const HeldFont font(16);
+    return font.get();
 }
 
 VSTGUI::CFontDesc* tabFont(double firstSize) {
-    static VSTGUI::CFontDesc* font = arialBlack(firstSize);
-    return font;
+    static const HeldFont font(firstSize);
+    return font.get();
 }
 
 VSTGUI::CFontDesc* switchFont() {
-    static VSTGUI::CFontDesc* font = arialBlack(16);
-    return font;
+    static const HeldFont font(16);
+    return font.get();
 }
 
 } // namespace viewfonts
