@@ -1,6 +1,5 @@
 // The product's own bundle executable as an Audio Unit: it hosts the plug-in from itself.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cmath>
 #include <random>
@@ -11,31 +10,14 @@
 
 #if defined(PRODUCT_AU_MODULE)
 #include "HostedPlugin.h"
+#include "ProductDataSuite.h"
 
 using namespace autest;
 
 namespace {
 
-class ProductUnit : public ::testing::Test {
+class ProductUnit : public bridgetest::ProductDataSuite {
  protected:
-  static void SetUpTestSuite() {
-    data = new TempFolder();
-    const std::string root = *data / "root";
-    std::filesystem::create_directories(root);
-#ifdef QUILLATONE_DATABUILDER
-    struct stat st;
-    if (stat("/usr/share/libmysofa/MIT_KEMAR_normal_pinna.sofa", &st) == 0) {
-      const std::string command = std::string(QUILLATONE_DATABUILDER) + " '" + root + "' --quiet";
-      haveData = std::system(command.c_str()) == 0;
-    }
-#endif
-    setenv("QUILLATONE_DATA_ROOT", root.c_str(), 1);
-  }
-  static void TearDownTestSuite() {
-    delete data;
-    data = nullptr;
-  }
-
   std::string bundle(const Config& c, bool preseed, const std::string& name = "Quillatone.component") {
     BundleSpec spec;
     spec.name = name;
@@ -52,12 +34,7 @@ class ProductUnit : public ::testing::Test {
   }
 
   TempFolder tmp;
-  static TempFolder* data;
-  static bool haveData;
 };
-
-TempFolder* ProductUnit::data = nullptr;
-bool ProductUnit::haveData = false;
 
 TEST_F(ProductUnit, OpensFromItsOwnExecutableAndWritesItsFiles) {
   AUHost host(bundle(Config(), false));

@@ -1,7 +1,6 @@
 // The product module hosted through the wrapper, compared with the direct test host, with a
 // data folder built by the data-folder builder when it and its listener set are present.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -9,6 +8,7 @@
 
 #include "BridgeTestSupport.h"
 #include "HostedPlugin.h"
+#include "ProductDataSuite.h"
 
 #ifdef QUILLATONE_PRODUCT_MODULE
 
@@ -20,26 +20,8 @@ constexpr Float32 kRate = 44100.0f;
 constexpr SInt32 kBlock = 512;
 constexpr size_t kFrames = 16384;
 
-class ProductTest : public ::testing::Test {
+class ProductTest : public bridgetest::ProductDataSuite {
  protected:
-  static void SetUpTestSuite() {
-    data = new TempFolder();
-    const std::string root = *data / "root";
-    std::filesystem::create_directories(root);
-#ifdef QUILLATONE_DATABUILDER
-    struct stat st;
-    if (stat("/usr/share/libmysofa/MIT_KEMAR_normal_pinna.sofa", &st) == 0) {
-      const std::string command = std::string(QUILLATONE_DATABUILDER) + " '" + root + "' --quiet";
-      haveData = std::system(command.c_str()) == 0;
-    }
-#endif
-    setenv("QUILLATONE_DATA_ROOT", root.c_str(), 1);
-  }
-  static void TearDownTestSuite() {
-    delete data;
-    data = nullptr;
-  }
-
   static std::vector<std::vector<float>> input() {
     std::mt19937 random(3);
     std::uniform_real_distribution<float> d(-0.3f, 0.3f);
@@ -49,12 +31,7 @@ class ProductTest : public ::testing::Test {
     return in;
   }
 
-  static TempFolder* data;
-  static bool haveData;
 };
-
-TempFolder* ProductTest::data = nullptr;
-bool ProductTest::haveData = false;
 
 TEST_F(ProductTest, WrapperRendersExactlyAsTheDirectHost) {
   TempFolder tmp;
