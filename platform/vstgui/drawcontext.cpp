@@ -15,6 +15,15 @@ constexpr double kDegToRad = 3.141592653589793 / 180.0;
 bool finite(double v) { return std::isfinite(v); }
 bool finite(const CPoint& p) { return finite(p.x) && finite(p.y); }
 bool finite(const CRect& r) { return finite(r.left) && finite(r.top) && finite(r.right) && finite(r.bottom); }
+
+// Multiplies the context's matrix by t, when there is one.
+void transformBy(cairo_t* cr, const CGraphicsTransform* t) {
+    if (!t)
+        return;
+    cairo_matrix_t m;
+    cairo_matrix_init(&m, t->m11, t->m21, t->m12, t->m22, t->dx, t->dy);
+    cairo_transform(cr, &m);
+}
 } // namespace
 
 // ---- CGraphicsTransform ----------------------------------------------------
@@ -396,11 +405,7 @@ void CDrawContext::drawGraphicsPath(CGraphicsPath* path, PathDrawMode mode, CGra
         return;
     applyShapeAntialias();
     cairo_save(cr);
-    if (t) {
-        cairo_matrix_t m;
-        cairo_matrix_init(&m, t->m11, t->m21, t->m12, t->m22, t->dx, t->dy);
-        cairo_transform(cr, &m);
-    }
+    transformBy(cr, t);
     appendPath(*path);
     cairo_restore(cr); // the path stays; the line width is not transformed
     if (cairo_status(cr) != CAIRO_STATUS_SUCCESS)
@@ -433,11 +438,7 @@ void CDrawContext::fillLinearGradient(CGraphicsPath* path, const CGradient& grad
                                           c.alpha / 255.0);
     }
     cairo_save(cr);
-    if (t) {
-        cairo_matrix_t m;
-        cairo_matrix_init(&m, t->m11, t->m21, t->m12, t->m22, t->dx, t->dy);
-        cairo_transform(cr, &m);
-    }
+    transformBy(cr, t);
     appendPath(*path);
     cairo_set_source(cr, pattern);
     cairo_set_fill_rule(cr, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
