@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
 #include <ObjCStandin.h>
 
@@ -95,11 +94,7 @@ TEST_F(ProductUnit, RendersAsTheDirectHost) {
   constexpr size_t kFrames = 16384;
   constexpr UInt32 kSlice = 4096;
   InputFeed feed;
-  std::mt19937 random(5);
-  std::uniform_real_distribution<float> d(-0.3f, 0.3f);
-  feed.channels.assign(2, std::vector<float>(kFrames));
-  for (auto& ch : feed.channels)
-    for (float& x : ch) x = d(random);
+  feed.channels = bridgetest::noise(2, kFrames, 5, 0.3f);
   const AURenderCallbackStruct cb{&InputFeed::proc, &feed};
   ASSERT_EQ(host.set(kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, cb), noErr);
   ASSERT_EQ(AudioUnitInitialize(host.unit), noErr);

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <random>
 
 #include "BridgeTestSupport.h"
 #include "HostedPlugin.h"
@@ -22,14 +21,7 @@ constexpr size_t kFrames = 16384;
 
 class ProductTest : public bridgetest::ProductDataSuite {
  protected:
-  static std::vector<std::vector<float>> input() {
-    std::mt19937 random(3);
-    std::uniform_real_distribution<float> d(-0.3f, 0.3f);
-    std::vector<std::vector<float>> in(2, std::vector<float>(kFrames));
-    for (auto& c : in)
-      for (float& x : c) x = d(random);
-    return in;
-  }
+  static std::vector<std::vector<float>> input() { return noise(2, kFrames, 3, 0.3f); }
 
 };
 
