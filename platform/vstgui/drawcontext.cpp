@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 
 namespace VSTGUI {
 inline namespace QUILLATONE_VSTGUI_NS {
@@ -247,23 +246,23 @@ void CDrawContext::drawLines(const std::vector<std::pair<CPoint, CPoint>>& lines
         drawLine(l.first, l.second);
 }
 
-namespace {
-void fillAndStroke(cairo_t* cr, CDrawStyle style, const std::function<void()>& setFill,
-                   const std::function<void()>& setStroke) {
+// Fills the current path with the fill colour and/or strokes it with the frame
+// colour and line width, as the style asks; then clears it.
+void CDrawContext::fillAndStrokePath(CDrawStyle style) {
     if (style == kDrawFilled || style == kDrawFilledAndStroked) {
-        setFill();
+        setSource(fillColor);
         if (style == kDrawFilledAndStroked)
             cairo_fill_preserve(cr);
         else
             cairo_fill(cr);
     }
     if (style == kDrawStroked || style == kDrawFilledAndStroked) {
-        setStroke();
+        setSource(frameColor);
+        cairo_set_line_width(cr, lineWidth);
         cairo_stroke(cr);
     }
     cairo_new_path(cr);
 }
-} // namespace
 
 void CDrawContext::drawPolygon(const std::vector<CPoint>& points, CDrawStyle style) {
     flushLine();
@@ -279,8 +278,7 @@ void CDrawContext::drawPolygon(const std::vector<CPoint>& points, CDrawStyle sty
         cairo_line_to(cr, points[i].x, points[i].y);
     if (style != kDrawStroked)
         cairo_close_path(cr);
-    fillAndStroke(cr, style, [this] { setSource(fillColor); },
-                  [this] { setSource(frameColor); cairo_set_line_width(cr, lineWidth); });
+    fillAndStrokePath(style);
 }
 
 void CDrawContext::drawRect(const CRect& r, CDrawStyle style) {
@@ -296,8 +294,7 @@ void CDrawContext::drawRect(const CRect& r, CDrawStyle style) {
     } else {
         cairo_rectangle(cr, r.left, r.top, r.getWidth(), r.getHeight());
     }
-    fillAndStroke(cr, style, [this] { setSource(fillColor); },
-                  [this] { setSource(frameColor); cairo_set_line_width(cr, lineWidth); });
+    fillAndStrokePath(style);
 }
 
 void CDrawContext::drawEllipse(const CRect& r, CDrawStyle style) {
@@ -311,8 +308,7 @@ void CDrawContext::drawEllipse(const CRect& r, CDrawStyle style) {
     cairo_scale(cr, r.getWidth() / 2, r.getHeight() / 2);
     cairo_arc(cr, 0, 0, 1, 0, 2 * 3.141592653589793);
     cairo_restore(cr);
-    fillAndStroke(cr, style, [this] { setSource(fillColor); },
-                  [this] { setSource(frameColor); cairo_set_line_width(cr, lineWidth); });
+    fillAndStrokePath(style);
 }
 
 void CDrawContext::drawArc(const CRect& r, float startAngle, float endAngle, CDrawStyle style) {
@@ -330,8 +326,7 @@ void CDrawContext::drawArc(const CRect& r, float startAngle, float endAngle, CDr
     if (style != kDrawStroked)
         cairo_close_path(cr);
     cairo_restore(cr);
-    fillAndStroke(cr, style, [this] { setSource(fillColor); },
-                  [this] { setSource(frameColor); cairo_set_line_width(cr, lineWidth); });
+    fillAndStrokePath(style);
 }
 
 void CDrawContext::appendPath(const CGraphicsPath& path) {
