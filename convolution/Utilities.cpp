@@ -75,6 +75,25 @@ inline Float4 Load4(const float* p)
 }
 
 inline void Store4(float* p, Float4 v) { std::memcpy(p, &v, sizeof v); }
+
+// result = a * b + c, element by element (c may be result).
+inline void MultiplyAdd(float* resultRe, float* resultIm, const float* aRe, const float* aIm, const float* bRe,
+                        const float* bIm, const float* cRe, const float* cIm, size_t len)
+{
+    const size_t vectorLen = len & ~size_t(3);
+    size_t i = 0;
+    for (; i < vectorLen; i += 4) {
+        const Float4 ar = Load4(aRe + i), ai = Load4(aIm + i);
+        const Float4 br = Load4(bRe + i), bi = Load4(bIm + i);
+        Store4(resultRe + i, (ar * br + Load4(cRe + i)) - ai * bi);
+        Store4(resultIm + i, (ar * bi + Load4(cIm + i)) + br * ai);
+    }
+    for (; i < len; ++i) {
+        const float ar = aRe[i], ai = aIm[i], br = bRe[i], bi = bIm[i];
+        resultRe[i] = (ar * br + cRe[i]) - ai * bi;
+        resultIm[i] = (ar * bi + cIm[i]) + br * ai;
+    }
+}
 } // namespace
 
 void ComplexMultiplyAccumulate(SplitSpectrum& result, const SplitSpectrum& a, const SplitSpectrum& b)
@@ -93,37 +112,13 @@ void ComplexMultiplyAccumulate(SplitSpectrum& result, const SplitSpectrum& a, co
 void ComplexMultiplyAccumulate(float* resultRe, float* resultIm, const float* aRe, const float* aIm,
                                const float* bRe, const float* bIm, size_t len)
 {
-    const size_t vectorLen = len & ~size_t(3);
-    size_t i = 0;
-    for (; i < vectorLen; i += 4) {
-        const Float4 ar = Load4(aRe + i), ai = Load4(aIm + i);
-        const Float4 br = Load4(bRe + i), bi = Load4(bIm + i);
-        Store4(resultRe + i, (ar * br + Load4(resultRe + i)) - ai * bi);
-        Store4(resultIm + i, (ar * bi + Load4(resultIm + i)) + br * ai);
-    }
-    for (; i < len; ++i) {
-        const float ar = aRe[i], ai = aIm[i], br = bRe[i], bi = bIm[i];
-        resultRe[i] = (ar * br + resultRe[i]) - ai * bi;
-        resultIm[i] = (ar * bi + resultIm[i]) + br * ai;
-    }
+    MultiplyAdd(resultRe, resultIm, aRe, aIm, bRe, bIm, resultRe, resultIm, len);
 }
 
 void ComplexMultiplyAdd(float* resultRe, float* resultIm, const float* aRe, const float* aIm, const float* bRe,
                         const float* bIm, const float* cRe, const float* cIm, size_t len)
 {
-    const size_t vectorLen = len & ~size_t(3);
-    size_t i = 0;
-    for (; i < vectorLen; i += 4) {
-        const Float4 ar = Load4(aRe + i), ai = Load4(aIm + i);
-        const Float4 br = Load4(bRe + i), bi = Load4(bIm + i);
-        Store4(resultRe + i, (ar * br + Load4(cRe + i)) - ai * bi);
-        Store4(resultIm + i, (ar * bi + Load4(cIm + i)) + br * ai);
-    }
-    for (; i < len; ++i) {
-        const float ar = aRe[i], ai = aIm[i], br = bRe[i], bi = bIm[i];
-        resultRe[i] = (ar * br + cRe[i]) - ai * bi;
-        resultIm[i] = (ar * bi + cIm[i]) + br * ai;
-    }
+    MultiplyAdd(resultRe, resultIm, aRe, aIm, bRe, bIm, cRe, cIm, len);
 }
 
 void AddSamples(float* result, const float* a, const float* b, size_t len)

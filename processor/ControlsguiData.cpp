@@ -28,6 +28,21 @@ correction::DesignTableArrays tablesOf(double (*basisReal)[Controlsgui::designBi
 {
     return {&basisReal[0][0], &basisImag[0][0], &normalInverse[0][0]};
 }
+
+// Converts the model's headphone text file in the product's HP folder into its
+// curve file, and the curve; nothing when there is no product folder.
+void convertHeadphoneTextOf(const std::string& productFolder, int model, curveconvert::HeadphoneTextFormat format,
+                            CurveList& curve)
+{
+    if (productFolder.empty())
+        return;
+    const int row = datafiles::clampHeadphoneRow(model);
+    const char* name = datafiles::headphoneModelTable[row].fileName;
+    const std::string folder = productFolder + "/HP/";
+    curveconvert::convertHeadphoneText(folder + curveconvert::headphoneTextName(name),
+                                       folder + curveconvert::headphoneCurveName(name), format,
+                                       datafiles::headphoneModelLevelOffsets[row], curve);
+}
 } // namespace
 
 void Controlsgui::findDataRoot()
@@ -190,29 +205,13 @@ void Controlsgui::buildDesignTables()
 
 int32_t Controlsgui::convertHeadphoneTextFile(int model)
 {
-    const char* name = datafiles::headphoneModelTable[datafiles::clampHeadphoneRow(model)].fileName;
-    const std::string folder = productFolder.empty() ? std::string() : productFolder + "/HP/";
-    if (folder.empty())
-        return 0;
-    curveconvert::convertHeadphoneText(folder + curveconvert::headphoneTextName(name),
-                                       folder + curveconvert::headphoneCurveName(name),
-                                       curveconvert::HeadphoneTextFormat::measurement,
-                                       datafiles::headphoneModelLevelOffsets[datafiles::clampHeadphoneRow(model)],
-                                       headphoneCurve);
+    convertHeadphoneTextOf(productFolder, model, curveconvert::HeadphoneTextFormat::measurement, headphoneCurve);
     return 0;
 }
 
 int32_t Controlsgui::convertHeadphoneTextPairs(int model)
 {
-    const char* name = datafiles::headphoneModelTable[datafiles::clampHeadphoneRow(model)].fileName;
-    const std::string folder = productFolder.empty() ? std::string() : productFolder + "/HP/";
-    if (folder.empty())
-        return 0;
-    curveconvert::convertHeadphoneText(folder + curveconvert::headphoneTextName(name),
-                                       folder + curveconvert::headphoneCurveName(name),
-                                       curveconvert::HeadphoneTextFormat::pairs,
-                                       datafiles::headphoneModelLevelOffsets[datafiles::clampHeadphoneRow(model)],
-                                       headphoneCurve);
+    convertHeadphoneTextOf(productFolder, model, curveconvert::HeadphoneTextFormat::pairs, headphoneCurve);
     return 0;
 }
 

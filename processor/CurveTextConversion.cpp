@@ -85,6 +85,18 @@ bool sameFile(const std::string& a, const std::string& b)
 
 // Hands a parsed list to the caller only when it holds points and finite
 // levels (a float sum of huge levels can overflow).
+// Appends a point of finite frequency and level, adding its level to sum;
+// passes over any other.
+void addPoint(CurveList& list, int32_t& n, float& sum, float hz, float db)
+{
+    if (!std::isfinite(hz) || !std::isfinite(db))
+        return;
+    list.hz[n] = hz;
+    list.db[n] = db;
+    sum += db;
+    ++n;
+}
+
 int32_t finish(const std::unique_ptr<CurveList>& parsed, CurveList& result)
 {
     if (parsed->count == 0)
@@ -125,12 +137,7 @@ int32_t parseHeadphoneText(const std::string& inputPath, HeadphoneTextFormat for
         float ignored = 0.0f;
         if (std::sscanf(line.c_str(), pattern, &hz, &db, &ignored) < 2)
             continue;
-        if (!std::isfinite(hz) || !std::isfinite(db))
-            continue;
-        list.hz[n] = hz;
-        list.db[n] = db;
-        sum += db;
-        ++n;
+        addPoint(list, n, sum, hz, db);
     }
     list.count = n;
     subtractMean(list, sum, offsetDb);
@@ -151,14 +158,7 @@ int32_t parseMonitorText(const std::string& inputPath, CurveList& result)
     float db = 0.0f;
     while (n < CurveList::capacity && std::fscanf(input.get(), "%f", &hz) == 1 &&
            std::fscanf(input.get(), "%f", &db) == 1)
-    {
-        if (!std::isfinite(hz) || !std::isfinite(db))
-            continue;
-        list.hz[n] = hz;
-        list.db[n] = db;
-        sum += db;
-        ++n;
-    }
+        addPoint(list, n, sum, hz, db);
     list.count = n;
     subtractMean(list, sum, 0.0f);
     return finish(parsed, result);

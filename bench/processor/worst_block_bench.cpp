@@ -15,12 +15,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
-#include <time.h>
 #include <vector>
 
 #if __has_include(<valgrind/callgrind.h>)
@@ -32,6 +28,7 @@
 #define CALLGRIND_DUMP_STATS_AT(x)
 #endif
 
+#include "BenchDataFolder.h"
 #include "Controlsgui.h"
 
 namespace
@@ -40,74 +37,11 @@ namespace
 constexpr int kBlock = 64;
 constexpr int kPhases = 4096 / kBlock;
 
-double threadSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
-}
-
-VstIntPtr VSTCALLBACK benchHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-void writeFloats(const std::string& path, const std::vector<float>& v)
-{
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(v.data()), std::streamsize(v.size() * 4));
-}
-
-void writeCurve(const std::string& path) { writeFloats(path, {3.0f, 0.0f, 1000.0f, 24000.0f, 0.0f, 0.0f, 0.0f}); }
-
-void writeWave(const std::string& path, const std::vector<float>& s)
-{
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream out(path, std::ios::binary);
-    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    out.write("RIFF", 4);
-    u32(uint32_t(36 + s.size() * 4));
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(3);
-    u16(1);
-    u32(48000);
-    u32(192000);
-    u16(4);
-    u16(32);
-    out.write("data", 4);
-    u32(uint32_t(s.size() * 4));
-    out.write(reinterpret_cast<const char*>(s.data()), std::streamsize(s.size() * 4));
-}
+using bench::benchHost;
+using bench::threadSeconds;
 
 // The same synthetic data folder as the processReplacing benchmark.
-void makeDataRoot()
-{
-    const char* env = std::getenv("QUILLATONE_DATA_ROOT");
-    const std::string r = env && *env ? env : "/tmp/quillatone_worst_block_" + std::to_string(long(std::time(nullptr)));
-    setenv("QUILLATONE_DATA_ROOT", r.c_str(), 1);
-    const std::string p = r + "/Harlox/Quillatone/";
-    for (const char* hp : {"HD25 Aluminium", "MK801", "K240 Studio"})
-        writeCurve(p + "HP/" + hp + ".hps");
-    writeCurve(p + "Monitor/Genelec_1236A.mos");
-    writeCurve(p + "bin/nef_rec.trc");
-    for (const char* lc : {"LC10", "LC50", "LC90"})
-        writeCurve(p + "bin/" + lc + "_rec.ldc");
-    std::vector<float> hrir(25 * 50 * 218);
-    for (size_t i = 0; i < hrir.size(); ++i)
-        hrir[i] = (i % 218) < 40 ? 0.05f * std::sin(float(i)) : 0.0f;
-    writeFloats(p + "bin/HRTF_subject003_toQuillatone_IRSleft.hrt", hrir);
-    writeFloats(p + "bin/HRTF_subject003_toQuillatone_IRSright.hrt", hrir);
-    std::vector<float> ltor(218, 0.0f);
-    ltor[20] = 0.5f;
-    writeFloats(p + "bin/Quillatoneltor003.hrt", ltor);
-    std::vector<float> room(44100);
-    for (size_t n = 0; n < room.size(); ++n)
-        room[n] = std::exp(-float(n) / 6000.0f) * std::sin(float(n) * 0.37f);
-    for (int k = 1; k <= 4; ++k)
-        writeWave(p + "Places/Office/Quillatone_uff_" + std::to_string(k) + ".wav", room);
-}
+void makeDataRoot() { bench::makeBenchDataRoot("/tmp/quillatone_worst_block_"); }
 
 struct Mode
 {

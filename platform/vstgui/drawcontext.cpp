@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 
 namespace VSTGUI {
 inline namespace QUILLATONE_VSTGUI_NS {
@@ -15,6 +14,15 @@ constexpr double kDegToRad = 3.141592653589793 / 180.0;
 bool finite(double v) { return std::isfinite(v); }
 bool finite(const CPoint& p) { return finite(p.x) && finite(p.y); }
 bool finite(const CRect& r) { return finite(r.left) && finite(r.top) && finite(r.right) && finite(r.bottom); }
+
+// Multiplies the context's matrix by t, when there is one.
+void transformBy(cairo_t* cr, const CGraphicsTransform* t) {
+    if (!t)
+        return;
+    cairo_matrix_t m;
+    cairo_matrix_init(&m, t->m11, t->m21, t->m12, t->m22, t->dx, t->dy);
+    cairo_transform(cr, &m);
+}
 } // namespace
 
 // ---- CGraphicsTransform ----------------------------------------------------
@@ -238,23 +246,23 @@ void CDrawContext::drawLines(const std::vector<std::pair<CPoint, CPoint>>& lines
         drawLine(l.first, l.second);
 }
 
-namespace {
-void fillAndStroke(cairo_t* cr, CDrawStyle style, const std::function<void()>& setFill,
-                   const std::function<void()>& setStroke) {
+// Fills the current path with the fill colour and/or strokes it with the frame
+// colour and line width, as the style asks; then clears it.
+void CDrawContext::fillAndStrokePath(CDrawStyle style) {
     if (style == kDrawFilled || style == kDrawFilledAndStroked) {
-        setFill();
+        setSource(fillColor);
         if (style == kDrawFilledAndStroked)
             cairo_fill_preserve(cr);
         else
             cairo_fill(cr);
     }
     if (style == kDrawStroked || style == kDrawFilledAndStroked) {
-        setStroke();
+        setSource(frameColor);
+        cairo_set_line_width(cr, lineWidth);
         cairo_stroke(cr);
     }
     cairo_new_path(cr);
 }
-} // namespace
 
 void CDrawContext::drawPolygon(const std::vector<CPoint>& points, CDrawStyle style) {
     flushLine();
@@ -270,8 +278,7 @@ void CDrawContext::drawPolygon(const std::vector<CPoint>& points, CDrawStyle sty
         cairo_line_to(cr, points[i].x, points[i].y);
     if (style != kDrawStroked)
         cairo_close_path(cr);
-    fillAndStroke(cr, style, [this] { setSource(fillColor); },
-                  [this] { setSource(frameColor); cairo_set_line_width(cr, lineWidth); });
+    fillAndStrokePath(style);
 }
 
 void CDrawContext::drawRect(const CRect& r, CDrawStyle style) {
@@ -287,8 +294,7 @@ void CDrawContext::drawRect(const CRect& r, CDrawStyle style) {
     } else {
         cairo_rectangle(cr, r.left, r.top, r.getWidth(), r.getHeight());
     }
-    fillAndStroke(cr, style, [this] { setSource(fillColor); },
-                  [this] { setSource(frameColor); cairo_set_line_width(cr, lineWidth); });
+    fillAndStrokePath(style);
 }
 
 void CDrawContext::drawEllipse(const CRect& r, CDrawStyle style) {
@@ -302,8 +308,7 @@ void CDrawContext::drawEllipse(const CRect& r, CDrawStyle style) {
     cairo_scale(cr, r.getWidth() / 2, r.getHeight() / 2);
     cairo_arc(cr, 0, 0, 1, 0, 2 * 3.141592653589793);
     cairo_restore(cr);
-    fillAndStroke(cr, style, [this] { setSource(fillColor); },
-                  [this] { setSource(frameColor); cairo_set_line_width(cr, lineWidth); });
+    fillAndStrokePath(style);
 }
 
 void CDrawContext::drawArc(const CRect& r, float startAngle, float endAngle, CDrawStyle style) {
@@ -321,8 +326,7 @@ void CDrawContext::drawArc(const CRect& r, float startAngle, float endAngle, CDr
     if (style != kDrawStroked)
         cairo_close_path(cr);
     cairo_restore(cr);
-    fillAndStroke(cr, style, [this] { setSource(fillColor); },
-                  [this] { setSource(frameColor); cairo_set_line_width(cr, lineWidth); });
+    fillAndStrokePath(style);
 }
 
 void CDrawContext::appendPath(const CGraphicsPath& path) {
@@ -396,11 +400,7 @@ void CDrawContext::drawGraphicsPath(CGraphicsPath* path, PathDrawMode mode, CGra
         return;
     applyShapeAntialias();
     cairo_save(cr);
-    if (t) {
-        cairo_matrix_t m;
-        cairo_matrix_init(&m, t->m11, t->m21, t->m12, t->m22, t->dx, t->dy);
-        cairo_transform(cr, &m);
-    }
+    transformBy(cr, t);
     appendPath(*path);
     cairo_restore(cr); // the path stays; the line width is not transformed
     if (cairo_status(cr) != CAIRO_STATUS_SUCCESS)
@@ -433,11 +433,7 @@ void CDrawContext::fillLinearGradient(CGraphicsPath* path, const CGradient& grad
                                           c.alpha / 255.0);
     }
     cairo_save(cr);
-    if (t) {
-        cairo_matrix_t m;
-        cairo_matrix_init(&m, t->m11, t->m21, t->m12, t->m22, t->dx, t->dy);
-        cairo_transform(cr, &m);
-    }
+    transformBy(cr, t);
     appendPath(*path);
     cairo_set_source(cr, pattern);
     cairo_set_fill_rule(cr, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);

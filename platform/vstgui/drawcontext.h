@@ -143,6 +143,7 @@ private:
     void flushLine();
     void applyShapeAntialias();
     void setSource(const CColor& c);
+    void fillAndStrokePath(CDrawStyle style);
     void appendPath(const CGraphicsPath& path);
     bool selectFont();
 

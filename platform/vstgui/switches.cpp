@@ -40,6 +40,23 @@ void switchTo(Switch& s, int32 pos) {
         s.invalid();
     }
 }
+template <typename Switch>
+CMouseEventResult switchUp(Switch& s) {
+    if (s.isEditing())
+        s.endEdit();
+    return kMouseEventHandled;
+}
+
+// Gives a fresh copy the images and range of its original.
+template <typename Switch>
+CView* copiedSwitch(const Switch& original, Switch* c) {
+    c->setNumSubPixmaps(original.getNumSubPixmaps());
+    c->setHeightOfOneImage(original.getHeightOfOneImage());
+    c->setMin(original.getMin());
+    c->setMax(original.getMax());
+    c->setValue(original.getValue());
+    return c;
+}
 } // namespace
 
 // ---- CHorizontalSwitch ------------------------------------------------------------
@@ -68,24 +85,14 @@ CMouseEventResult CHorizontalSwitch::onMouseMoved(CPoint& where, const CButtonSt
     return kMouseEventHandled;
 }
 
-CMouseEventResult CHorizontalSwitch::onMouseUp(CPoint&, const CButtonState&) {
-    if (isEditing())
-        endEdit();
-    return kMouseEventHandled;
-}
+CMouseEventResult CHorizontalSwitch::onMouseUp(CPoint&, const CButtonState&) { return switchUp(*this); }
 
 bool CHorizontalSwitch::isTypeOf(const char* name) const {
     return (name && std::strcmp(name, "CHorizontalSwitch") == 0) || CControl::isTypeOf(name);
 }
 
 CView* CHorizontalSwitch::newCopy() const {
-    auto* c = new CHorizontalSwitch(size, listener, tag, nullptr, offset);
-    c->setNumSubPixmaps(getNumSubPixmaps());
-    c->setHeightOfOneImage(getHeightOfOneImage());
-    c->setMin(vmin);
-    c->setMax(vmax);
-    c->setValue(value);
-    return c;
+    return copiedSwitch(*this, new CHorizontalSwitch(size, listener, tag, nullptr, offset));
 }
 
 // ---- CVerticalSwitch --------------------------------------------------------------
@@ -114,24 +121,14 @@ CMouseEventResult CVerticalSwitch::onMouseMoved(CPoint& where, const CButtonStat
     return kMouseEventHandled;
 }
 
-CMouseEventResult CVerticalSwitch::onMouseUp(CPoint&, const CButtonState&) {
-    if (isEditing())
-        endEdit();
-    return kMouseEventHandled;
-}
+CMouseEventResult CVerticalSwitch::onMouseUp(CPoint&, const CButtonState&) { return switchUp(*this); }
 
 bool CVerticalSwitch::isTypeOf(const char* name) const {
     return (name && std::strcmp(name, "CVerticalSwitch") == 0) || CControl::isTypeOf(name);
 }
 
 CView* CVerticalSwitch::newCopy() const {
-    auto* c = new CVerticalSwitch(size, listener, tag, nullptr, offset);
-    c->setNumSubPixmaps(getNumSubPixmaps());
-    c->setHeightOfOneImage(getHeightOfOneImage());
-    c->setMin(vmin);
-    c->setMax(vmax);
-    c->setValue(value);
-    return c;
+    return copiedSwitch(*this, new CVerticalSwitch(size, listener, tag, nullptr, offset));
 }
 
 } // namespace QUILLATONE_VSTGUI_NS

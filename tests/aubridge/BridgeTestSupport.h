@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -174,5 +175,15 @@ class StderrCapture {
   FILE* file_;
   int saved_ = -1;
 };
+
+// Planar uniform noise in [-amplitude, amplitude], the same for the same seed.
+inline std::vector<std::vector<float>> noise(size_t channels, size_t frames, unsigned seed, float amplitude = 0.5f) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<float> d(-amplitude, amplitude);
+  std::vector<std::vector<float>> out(channels, std::vector<float>(frames));
+  for (auto& c : out)
+    for (float& x : c) x = d(random);
+  return out;
+}
 
 }  // namespace bridgetest

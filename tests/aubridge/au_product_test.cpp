@@ -1,9 +1,7 @@
 // The product's own bundle executable as an Audio Unit: it hosts the plug-in from itself.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cmath>
-#include <random>
 
 #include <ObjCStandin.h>
 
@@ -11,31 +9,14 @@
 
 #if defined(PRODUCT_AU_MODULE)
 #include "HostedPlugin.h"
+#include "ProductDataSuite.h"
 
 using namespace autest;
 
 namespace {
 
-class ProductUnit : public ::testing::Test {
+class ProductUnit : public bridgetest::ProductDataSuite {
  protected:
-  static void SetUpTestSuite() {
-    data = new TempFolder();
-    const std::string root = *data / "root";
-    std::filesystem::create_directories(root);
-#ifdef QUILLATONE_DATABUILDER
-    struct stat st;
-    if (stat("/usr/share/libmysofa/MIT_KEMAR_normal_pinna.sofa", &st) == 0) {
-      const std::string command = std::string(QUILLATONE_DATABUILDER) + " '" + root + "' --quiet";
-      haveData = std::system(command.c_str()) == 0;
-    }
-#endif
-    setenv("QUILLATONE_DATA_ROOT", root.c_str(), 1);
-  }
-  static void TearDownTestSuite() {
-    delete data;
-    data = nullptr;
-  }
-
   std::string bundle(const Config& c, bool preseed, const std::string& name = "Quillatone.component") {
     BundleSpec spec;
     spec.name = name;
@@ -52,12 +33,7 @@ class ProductUnit : public ::testing::Test {
   }
 
   TempFolder tmp;
-  static TempFolder* data;
-  static bool haveData;
 };
-
-TempFolder* ProductUnit::data = nullptr;
-bool ProductUnit::haveData = false;
 
 TEST_F(ProductUnit, OpensFromItsOwnExecutableAndWritesItsFiles) {
   AUHost host(bundle(Config(), false));
@@ -118,11 +94,7 @@ TEST_F(ProductUnit, RendersAsTheDirectHost) {
   constexpr size_t kFrames = 16384;
   constexpr UInt32 kSlice = 4096;
   InputFeed feed;
-  std::mt19937 random(5);
-  std::uniform_real_distribution<float> d(-0.3f, 0.3f);
-  feed.channels.assign(2, std::vector<float>(kFrames));
-  for (auto& ch : feed.channels)
-    for (float& x : ch) x = d(random);
+  feed.channels = bridgetest::noise(2, kFrames, 5, 0.3f);
   const AURenderCallbackStruct cb{&InputFeed::proc, &feed};
   ASSERT_EQ(host.set(kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, cb), noErr);
   ASSERT_EQ(AudioUnitInitialize(host.unit), noErr);

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cmath>
-#include <random>
 
 #include "AUFixtures.h"
 #include "VSTPlugIn.h"
@@ -35,14 +34,7 @@ struct ThirdPartyUnit {
   std::unique_ptr<AUHost> host;
 };
 
-std::vector<std::vector<float>> noise(size_t channels, size_t frames, unsigned seed) {
-  std::mt19937 random(seed);
-  std::uniform_real_distribution<float> d(-0.5f, 0.5f);
-  std::vector<std::vector<float>> in(channels, std::vector<float>(frames));
-  for (auto& c : in)
-    for (float& x : c) x = d(random);
-  return in;
-}
+using bridgetest::noise;
 
 TEST(AUThirdParty, EqualiserDefaultMappingAndDirectEquality) {
   const char* plugIn = "/usr/lib/vst/3BandEQ-vst.so";

@@ -1,14 +1,13 @@
 // The product module hosted through the wrapper, compared with the direct test host, with a
 // data folder built by the data-folder builder when it and its listener set are present.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdlib>
-#include <random>
 
 #include "BridgeTestSupport.h"
 #include "HostedPlugin.h"
+#include "ProductDataSuite.h"
 
 #ifdef QUILLATONE_PRODUCT_MODULE
 
@@ -20,41 +19,11 @@ constexpr Float32 kRate = 44100.0f;
 constexpr SInt32 kBlock = 512;
 constexpr size_t kFrames = 16384;
 
-class ProductTest : public ::testing::Test {
+class ProductTest : public bridgetest::ProductDataSuite {
  protected:
-  static void SetUpTestSuite() {
-    data = new TempFolder();
-    const std::string root = *data / "root";
-    std::filesystem::create_directories(root);
-#ifdef QUILLATONE_DATABUILDER
-    struct stat st;
-    if (stat("/usr/share/libmysofa/MIT_KEMAR_normal_pinna.sofa", &st) == 0) {
-      const std::string command = std::string(QUILLATONE_DATABUILDER) + " '" + root + "' --quiet";
-      haveData = std::system(command.c_str()) == 0;
-    }
-#endif
-    setenv("QUILLATONE_DATA_ROOT", root.c_str(), 1);
-  }
-  static void TearDownTestSuite() {
-    delete data;
-    data = nullptr;
-  }
+  static std::vector<std::vector<float>> input() { return noise(2, kFrames, 3, 0.3f); }
 
-  static std::vector<std::vector<float>> input() {
-    std::mt19937 random(3);
-    std::uniform_real_distribution<float> d(-0.3f, 0.3f);
-    std::vector<std::vector<float>> in(2, std::vector<float>(kFrames));
-    for (auto& c : in)
-      for (float& x : c) x = d(random);
-    return in;
-  }
-
-  static TempFolder* data;
-  static bool haveData;
 };
-
-TempFolder* ProductTest::data = nullptr;
-bool ProductTest::haveData = false;
 
 TEST_F(ProductTest, WrapperRendersExactlyAsTheDirectHost) {
   TempFolder tmp;

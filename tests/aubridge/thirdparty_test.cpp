@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 
 #include <cmath>
-#include <random>
 
 #include "BridgeTestSupport.h"
 #include "HostedPlugin.h"
@@ -22,15 +21,6 @@ constexpr size_t kFrames = 8192;
 bool exists(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0;
-}
-
-std::vector<std::vector<float>> noise(size_t channels, size_t frames, unsigned seed) {
-  std::mt19937 random(seed);
-  std::uniform_real_distribution<float> d(-0.5f, 0.5f);
-  std::vector<std::vector<float>> out(channels, std::vector<float>(frames));
-  for (auto& c : out)
-    for (float& x : c) x = d(random);
-  return out;
 }
 
 // Processes planar input in blocks through the wrapper with separate output buffers.

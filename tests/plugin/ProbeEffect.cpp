@@ -2,6 +2,21 @@
 
 #include <cstring>
 
+namespace {
+// Pin index of a stereo pair: its labels, or false past the pair.
+bool stereoPin(VstInt32 index, VstPinProperties* properties, const char* left, const char* right,
+               const char* shortLeft, const char* shortRight) {
+    if (index < 0 || index >= 2)
+        return false;
+    std::memset(properties, 0, sizeof(*properties));
+    vstCopyText(properties->label, index == 0 ? left : right, kVstMaxLabelLen - 1);
+    vstCopyText(properties->shortLabel, index == 0 ? shortLeft : shortRight, kVstMaxShortLabelLen - 1);
+    properties->flags = kVstPinIsActive | kVstPinIsStereo;
+    properties->arrangementType = kSpeakerArrStereo;
+    return true;
+}
+} // namespace
+
 ProbeEffect::ProbeEffect(audioMasterCallback master) : AudioEffectX(master, kNumPrograms, kNumParams) {
     setNumInputs(2);
     setNumOutputs(2);
@@ -81,23 +96,9 @@ VstInt32 ProbeEffect::canDo(char* text) {
 }
 
 bool ProbeEffect::getInputProperties(VstInt32 index, VstPinProperties* properties) {
-    if (index < 0 || index >= 2)
-        return false;
-    std::memset(properties, 0, sizeof(*properties));
-    vstCopyText(properties->label, index == 0 ? "In L" : "In R", kVstMaxLabelLen - 1);
-    vstCopyText(properties->shortLabel, index == 0 ? "InL" : "InR", kVstMaxShortLabelLen - 1);
-    properties->flags = kVstPinIsActive | kVstPinIsStereo;
-    properties->arrangementType = kSpeakerArrStereo;
-    return true;
+    return stereoPin(index, properties, "In L", "In R", "InL", "InR");
 }
 
 bool ProbeEffect::getOutputProperties(VstInt32 index, VstPinProperties* properties) {
-    if (index < 0 || index >= 2)
-        return false;
-    std::memset(properties, 0, sizeof(*properties));
-    vstCopyText(properties->label, index == 0 ? "Out L" : "Out R", kVstMaxLabelLen - 1);
-    vstCopyText(properties->shortLabel, index == 0 ? "OutL" : "OutR", kVstMaxShortLabelLen - 1);
-    properties->flags = kVstPinIsActive | kVstPinIsStereo;
-    properties->arrangementType = kSpeakerArrStereo;
-    return true;
+    return stereoPin(index, properties, "Out L", "Out R", "OutL", "OutR");
 }

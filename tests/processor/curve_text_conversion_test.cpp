@@ -11,6 +11,7 @@
 #include "CurveFile.h"
 #include "CurveList.h"
 #include "CurveTextConversion.h"
+#include "TestFolderFixture.h"
 
 using namespace curveconvert;
 namespace fs = std::filesystem;
@@ -43,27 +44,9 @@ CurveFileContent readBack(const std::string& path)
     return c;
 }
 
-class CurveConversionTest : public ::testing::Test
+class CurveConversionTest : public TestFolderFixture
 {
 protected:
-    void SetUp() override
-    {
-        const char* root = std::getenv("QUILLATONE_DATA_ROOT");
-        ASSERT_NE(root, nullptr);
-        folder = fs::path(root) / ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-
-    std::string text(const std::string& name, const std::string& content)
-    {
-        const std::string path = (folder / name).string();
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-
-    std::string path(const std::string& name) const { return (folder / name).string(); }
-
     static std::string header()
     {
         std::string h;
@@ -72,13 +55,12 @@ protected:
         return h;
     }
 
-    fs::path folder;
     CurveList list;
 };
 
 TEST_F(CurveConversionTest, HeadphoneMeasurementText)
 {
-    const std::string in = text("HD25 Aluminium.txt", header() + "100, 2, 0\n1000, 4, 0\n10000, 6, 0\n");
+    const std::string in = write("HD25 Aluminium.txt", header() + "100, 2, 0\n1000, 4, 0\n10000, 6, 0\n");
     const std::string out = path("HD25 Aluminium.hps");
     ASSERT_EQ(convertHeadphoneText(in, out, HeadphoneTextFormat::measurement, 0.0f, list), convertOk);
     const CurveFileContent c = readBack(out);
@@ -100,7 +82,7 @@ TEST_F(CurveConversionTest, UnusableLinesAreSkippedNotCounted)
                              "40, inf, 0\n"
                              "1.5e3, 3, 9\n"
                              "2000 5 0\n";  // not the comma format
-    const std::string in = text("a.txt", header() + body);
+    const std::string in = write("a.txt", header() + body);
     ASSERT_EQ(convertHeadphoneText(in, path("a.hps"), HeadphoneTextFormat::measurement, 0.0f, list), convertOk);
     const CurveFileContent c = readBack(path("a.hps"));
     EXPECT_EQ(c.hz, (std::vector<float>{20.0f, 1500.0f}));
@@ -110,7 +92,7 @@ TEST_F(CurveConversionTest, UnusableLinesAreSkippedNotCounted)
     std::string numericHeader;
     for (int i = 0; i < 14; ++i)
         numericHeader += "1, 100, 0\n";
-    ASSERT_EQ(convertHeadphoneText(text("b.txt", numericHeader + "50, 0, 0\n"), path("b.hps"),
+    ASSERT_EQ(convertHeadphoneText(write("b.txt", numericHeader + "50, 0, 0\n"), path("b.hps"),
                                    HeadphoneTextFormat::measurement, 0.0f, list),
               convertOk);
     EXPECT_EQ(readBack(path("b.hps")).hz, (std::vector<float>{50.0f}));
@@ -118,7 +100,7 @@ TEST_F(CurveConversionTest, UnusableLinesAreSkippedNotCounted)
 
 TEST_F(CurveConversionTest, HeadphonePairsWithOffset)
 {
-    const std::string in = text("p.txt", "100 -3\n1000 0\n10000 3\n");
+    const std::string in = write("p.txt", "100 -3\n1000 0\n10000 3\n");
     ASSERT_EQ(convertHeadphoneText(in, path("p.hps"), HeadphoneTextFormat::pairs, 1.5f, list), convertOk);
     const CurveFileContent c = readBack(path("p.hps"));
     EXPECT_EQ(c.hz, (std::vector<float>{100.0f, 1000.0f, 10000.0f}));
@@ -127,7 +109,7 @@ TEST_F(CurveConversionTest, HeadphonePairsWithOffset)
 
 TEST_F(CurveConversionTest, MonitorText)
 {
-    const std::string in = text("Yamaha_NS10.txt", "20 1 20000 3");
+    const std::string in = write("Yamaha_NS10.txt", "20 1 20000 3");
     const std::string out = path("Yamaha_NS10.mos");
     ASSERT_EQ(convertMonitorText(in, out, list), convertOk);
     const CurveFileContent c = readBack(out);
@@ -136,9 +118,9 @@ TEST_F(CurveConversionTest, MonitorText)
     EXPECT_EQ(c.db, (std::vector<float>{-1.0f, 1.0f}));
 
     // Pairs span lines; a word ends the text, and so does a dangling number.
-    ASSERT_EQ(convertMonitorText(text("m.txt", "10\n-2 100\t2\n1000 9 end 5000 1"), path("m.mos"), list), convertOk);
+    ASSERT_EQ(convertMonitorText(write("m.txt", "10\n-2 100\t2\n1000 9 end 5000 1"), path("m.mos"), list), convertOk);
     EXPECT_EQ(readBack(path("m.mos")).hz, (std::vector<float>{10.0f, 100.0f, 1000.0f}));
-    ASSERT_EQ(convertMonitorText(text("n.txt", "10 -2 100"), path("n.mos"), list), convertOk);
+    ASSERT_EQ(convertMonitorText(write("n.txt", "10 -2 100"), path("n.mos"), list), convertOk);
     EXPECT_EQ(readBack(path("n.mos")).n, 1.0f);
 }
 
@@ -151,15 +133,15 @@ TEST_F(CurveConversionTest, LongTextsStopAt1000Points)
         monitor += std::to_string(i + 1) + " 0 ";
         measurement += std::to_string(i + 100) + ", 0, 0\n";
     }
-    ASSERT_EQ(convertHeadphoneText(text("l.txt", pairs), path("l.hps"), HeadphoneTextFormat::pairs, 0.0f, list),
+    ASSERT_EQ(convertHeadphoneText(write("l.txt", pairs), path("l.hps"), HeadphoneTextFormat::pairs, 0.0f, list),
               convertOk);
     CurveFileContent c = readBack(path("l.hps"));
     ASSERT_EQ(c.n, 1000.0f);
     EXPECT_EQ(c.hz.back(), 1099.0f);
     EXPECT_EQ(c.db[0], -0.5f);
-    ASSERT_EQ(convertMonitorText(text("lm.txt", monitor), path("lm.mos"), list), convertOk);
+    ASSERT_EQ(convertMonitorText(write("lm.txt", monitor), path("lm.mos"), list), convertOk);
     EXPECT_EQ(readBack(path("lm.mos")).n, 1000.0f);
-    ASSERT_EQ(convertHeadphoneText(text("lh.txt", measurement), path("lh.hps"), HeadphoneTextFormat::measurement,
+    ASSERT_EQ(convertHeadphoneText(write("lh.txt", measurement), path("lh.hps"), HeadphoneTextFormat::measurement,
                                    0.0f, list),
               convertOk);
     EXPECT_EQ(readBack(path("lh.hps")).n, 1000.0f);
@@ -169,7 +151,7 @@ TEST_F(CurveConversionTest, FailuresLoseNothing)
 {
     // An earlier good curve survives every failed conversion.
     const std::string out = path("K240 Studio.hps");
-    ASSERT_EQ(convertHeadphoneText(text("good.txt", "100 1\n200 3\n"), out, HeadphoneTextFormat::pairs, 0.0f, list),
+    ASSERT_EQ(convertHeadphoneText(write("good.txt", "100 1\n200 3\n"), out, HeadphoneTextFormat::pairs, 0.0f, list),
               convertOk);
     const CurveFileContent before = readBack(out);
 
@@ -178,10 +160,10 @@ TEST_F(CurveConversionTest, FailuresLoseNothing)
     EXPECT_EQ(convertHeadphoneText(path("missing.txt"), out, HeadphoneTextFormat::measurement, 0.0f, list),
               convertInputMissing);
     EXPECT_EQ(convertMonitorText(path("missing.txt"), out, list), convertInputMissing);
-    EXPECT_EQ(convertHeadphoneText(text("empty.txt", ""), out, HeadphoneTextFormat::pairs, 0.0f, list),
+    EXPECT_EQ(convertHeadphoneText(write("empty.txt", ""), out, HeadphoneTextFormat::pairs, 0.0f, list),
               convertNoPoints);
-    EXPECT_EQ(convertMonitorText(text("words.txt", "frequency level\n"), out, list), convertNoPoints);
-    EXPECT_EQ(convertHeadphoneText(text("short.txt", header()), out, HeadphoneTextFormat::measurement, 0.0f, list),
+    EXPECT_EQ(convertMonitorText(write("words.txt", "frequency level\n"), out, list), convertNoPoints);
+    EXPECT_EQ(convertHeadphoneText(write("short.txt", header()), out, HeadphoneTextFormat::measurement, 0.0f, list),
               convertNoPoints);
     const CurveFileContent after = readBack(out);
     EXPECT_EQ(after.hz, before.hz);
@@ -198,7 +180,7 @@ TEST_F(CurveConversionTest, FailuresLoseNothing)
 TEST_F(CurveConversionTest, NeverOverwritesItsInput)
 {
     const std::string content = "20 1 20000 3";
-    const std::string in = text("Genelec_1236A.mos", content);
+    const std::string in = write("Genelec_1236A.mos", content);
     EXPECT_EQ(convertMonitorText(in, in, list), convertNoPoints);
     fs::create_directories(folder / "sub");
     EXPECT_EQ(convertMonitorText(in, (folder / "sub" / ".." / "Genelec_1236A.mos").string(), list), convertNoPoints);

@@ -8,32 +8,16 @@
 
 #include "CurveList.h"
 #include "CurveTextConversion.h"
+#include "TestFolderFixture.h"
 
 using namespace curveconvert;
 namespace fs = std::filesystem;
 
 namespace
 {
-class CurveTextSumTest : public ::testing::Test
+class CurveTextSumTest : public TestFolderFixture
 {
 protected:
-    void SetUp() override
-    {
-        const char* root = std::getenv("QUILLATONE_DATA_ROOT");
-        ASSERT_NE(root, nullptr);
-        folder = fs::path(root) / ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-
-    std::string write(const std::string& name, const std::string& content)
-    {
-        const std::string path = (folder / name).string();
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-
-    fs::path folder;
     CurveList list;
 };
 
