@@ -13,4 +13,12 @@ void PeakingCoefficients::update(float rateRatio)
     m = (1.0f - 6.0f * t) / (1.0f + 6.0f * t);
 }
 
+bool acceptsSampleRate(float rate)
+{
+    if (!(rate >= lowestSampleRate && rate <= highestSampleRate))
+        return false;
+    const float x = 0.95238095f * (44100.0f / rate);
+    return std::fabs(x - std::nearbyint(x)) >= peakingPoleMargin;
+}
+
 } // namespace chain

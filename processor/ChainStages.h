@@ -131,6 +131,19 @@ struct PeakingCoefficients
     void update(float rateRatio);
 };
 
+// Sample rates the chain accepts. The peaking stage works at x = 42000 / rate
+// (0.95238095 * 44100 / rate): its pole radius is sqrt(m) < 1 only while
+// tan(0.0302250534 x) > 0 (rates above about 808 Hz), and its pole meets the
+// unit circle at z = +-1 whenever x is a whole number (42000, 21000, 14000,
+// 10500, 8400 Hz, ...). Accepted: 8 kHz to 768 kHz, with x at least 0.01 from
+// a whole number. The 30 Hz stage is stable at every positive rate.
+inline constexpr float lowestSampleRate = 8000.0f;
+inline constexpr float highestSampleRate = 768000.0f;
+inline constexpr float peakingPoleMargin = 0.01f;
+
+// [any thread]
+bool acceptsSampleRate(float rate);
+
 struct PeakingState
 {
     float o1 = 0.0f, o2 = 0.0f, y1 = 0.0f, y2 = 0.0f;

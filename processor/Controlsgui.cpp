@@ -225,8 +225,8 @@ void Controlsgui::resume()
 
 void Controlsgui::setSampleRate(float newSampleRate)
 {
-    // A rate that is not finite and positive would poison every filter.
-    if (!(newSampleRate > 0.0f) || !std::isfinite(newSampleRate))
+    // A rate at which a filter would be unstable is ignored.
+    if (!chain::acceptsSampleRate(newSampleRate))
         return;
     sampleRate = newSampleRate;
     internalRate = newSampleRate;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "DataFolder.h"
@@ -33,10 +34,10 @@ void zeroLevels(CurveList& list)
     std::memset(list.db, 0, sizeof list.db);
 }
 
-bool allFinite(const float* values, size_t count)
+bool allWithin(const float* values, size_t count, float bound)
 {
     for (size_t i = 0; i < count; ++i)
-        if (!std::isfinite(values[i]))
+        if (!withinBound(values[i], bound))
             return false;
     return true;
 }
@@ -52,7 +53,7 @@ void setFlatCurve(CurveList& list)
     list.hz[2] = 24000.0f;
 }
 
-int32_t readCurveFile(const std::string& path, CurveList& list)
+int32_t readCurveFile(const std::string& path, CurveList& list, float levelBound)
 {
     InputFile in(path);
     if (!in.file)
@@ -82,7 +83,8 @@ int32_t readCurveFile(const std::string& path, CurveList& list)
         zeroLevels(list);
         return fileReadError;
     }
-    if (!allFinite(points.data(), points.size()))
+    if (!allWithin(points.data(), count, std::numeric_limits<float>::max()) ||
+        !allWithin(points.data() + count, count, levelBound))
     {
         zeroLevels(list);
         return fileInvalid;
@@ -152,7 +154,7 @@ int32_t loadLoudnessCurveFiles(const std::string& root, CurveList& lc10, CurveLi
     CurveList* lists[3] = { &lc10, &lc50, &lc90 };
     for (int i = 0; i < 3; ++i)
     {
-        const int32_t code = readCurveFile(loudnessCurvePath(root, phons[i]), *lists[i]);
+        const int32_t code = readCurveFile(loudnessCurvePath(root, phons[i]), *lists[i], maxLoudnessLevelDb);
         if (code != fileOk)
             return code;
     }

@@ -8,7 +8,9 @@
 // frequencies in Hz, then N levels in dB; 4 + 8 N bytes; count = int(N).
 //
 // A file that cannot be opened, is shorter than 4 + 8 count bytes, has a count
-// outside 1..1000 or a non-finite N or value is treated as missing: the list's
+// outside 1..1000, a non-finite N or frequency, or a level that is not finite
+// or beyond the level bound (maxCurveLevelDb, for loudness contours
+// maxLoudnessLevelDb) is treated as missing: the list's
 // 1000 levels are set to 0 dB, its count and frequencies keep their content,
 // and a non-zero code comes back (3 missing, 8 short, 5 invalid). A rejected
 // file never changes count or frequencies. Callers set their "loaded" flag to
@@ -23,7 +25,7 @@ void setFlatCurve(CurveList& list);
 
 // [host thread] Reads one curve file at an absolute path into list (path ""
 // counts as missing). Returns 0, 3, 5 or 8 as above.
-int32_t readCurveFile(const std::string& path, CurveList& list);
+int32_t readCurveFile(const std::string& path, CurveList& list, float levelBound = maxCurveLevelDb);
 
 // Paths under "<root>/Harlox/Quillatone/" ("" when root is ""); rows clamped.
 std::string headphoneCurvePath(const std::string& root, int row);      // HP/<file name>.hps

@@ -83,8 +83,6 @@ bool sameFile(const std::string& a, const std::string& b)
     return !error && pa == pb;
 }
 
-// Hands a parsed list to the caller only when it holds points and finite
-// levels (a float sum of huge levels can overflow).
 // Appends a point of finite frequency and level, adding its level to sum;
 // passes over any other.
 void addPoint(CurveList& list, int32_t& n, float& sum, float hz, float db)
@@ -97,6 +95,9 @@ void addPoint(CurveList& list, int32_t& n, float& sum, float hz, float db)
     ++n;
 }
 
+// Hands a parsed list to the caller when it holds points and finite levels (a
+// float sum of huge levels can overflow); levels beyond the readers' bound are
+// handed over with their own code.
 int32_t finish(const std::unique_ptr<CurveList>& parsed, CurveList& result)
 {
     if (parsed->count == 0)
@@ -105,7 +106,7 @@ int32_t finish(const std::unique_ptr<CurveList>& parsed, CurveList& result)
         if (!std::isfinite(parsed->db[i]))
             return convertNoPoints;
     result = *parsed;
-    return convertOk;
+    return worstLevelOutOfRange(result) < 0 ? convertOk : convertLevelOutOfRange;
 }
 
 } // namespace
@@ -164,10 +165,22 @@ int32_t parseMonitorText(const std::string& inputPath, CurveList& result)
     return finish(parsed, result);
 }
 
+int32_t worstLevelOutOfRange(const CurveList& list)
+{
+    int32_t worst = -1;
+    for (int32_t i = 0; i < list.count && i < CurveList::capacity; ++i)
+        if (!datafiles::withinBound(list.db[i], datafiles::maxCurveLevelDb) &&
+            (worst < 0 || !(std::fabs(list.db[i]) <= std::fabs(list.db[worst]))))
+            worst = i;
+    return worst;
+}
+
 int32_t writeCurveFile(const std::string& outputPath, const CurveList& list)
 {
     if (list.count <= 0 || list.count > CurveList::capacity)
         return convertNoPoints;
+    if (worstLevelOutOfRange(list) >= 0)
+        return convertLevelOutOfRange;
     const std::string temporary = outputPath + ".partial";
     FileHandle output(temporary, "wb");
     if (!output.get())

@@ -23,7 +23,8 @@ std::string subjectDigits(int listener)
 
 // Reads up to values.size() float32 values from path. Returns 3 when the file
 // cannot be opened, 8 when it ends early (the rest of values is zero), 5 when
-// non-finite values were replaced by 0, else 0.
+// non-finite values or values beyond maxResponseMagnitude were replaced by 0,
+// else 0.
 int32_t readFloats(const std::string& path, std::vector<float>& values)
 {
     std::FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
@@ -33,16 +34,16 @@ int32_t readFloats(const std::string& path, std::vector<float>& values)
     std::fclose(file);
     for (size_t i = got; i < values.size(); ++i)
         values[i] = 0.0f;
-    bool finite = true;
+    bool valid = true;
     for (size_t i = 0; i < got; ++i)
-        if (!std::isfinite(values[i]))
+        if (!withinBound(values[i], maxResponseMagnitude))
         {
             values[i] = 0.0f;
-            finite = false;
+            valid = false;
         }
     if (got < values.size())
         return fileReadError;
-    return finite ? fileOk : fileInvalid;
+    return valid ? fileOk : fileInvalid;
 }
 } // namespace
 

@@ -40,9 +40,15 @@ private:
     unsigned saved = 0;
 };
 
-inline float finiteOrZero(float x)
+// Input samples are bounded far above any real signal (+96 dBFS), so that no
+// finite input can overflow the recursive stages; non-finite ones are silence.
+constexpr float inputLimit = 65536.0f;
+
+inline float boundedInput(float x)
 {
-    return std::isfinite(x) ? x : 0.0f;
+    if (!std::isfinite(x))
+        return 0.0f;
+    return x > inputLimit ? inputLimit : (x < -inputLimit ? -inputLimit : x);
 }
 
 // sum over t < 218 of a[t] * b[t], in four interleaved partial sums.
@@ -264,10 +270,10 @@ void Controlsgui::processReplacing(float** inputs, float** outputs, VstInt32 sam
         for (VstInt32 n = 0; n < sampleFrames; ++n)
         {
             // Read the frame before anything is written: buffers may be shared.
-            // A non-finite sample would stay in the recursive states for good,
-            // so it enters as silence.
-            const float xL = finiteOrZero(in0[n]);
-            const float xR = finiteOrZero(in1[n]);
+            // A non-finite or huge sample would stay in the recursive states
+            // for good, so it is bounded where it enters.
+            const float xL = boundedInput(in0[n]);
+            const float xR = boundedInput(in1[n]);
 
             for (int q = 0; q < 4; ++q)
             {

@@ -1,4 +1,5 @@
 #include "WaveFile.h"
+#include "DataFileCodes.h"
 
 #include <cstdio>
 #include <cmath>
@@ -117,7 +118,7 @@ float decodeSample(SampleKind kind, const unsigned char* p)
         const uint32_t bitsValue = readLE32(p);
         float value;
         std::memcpy(&value, &bitsValue, sizeof value);
-        return std::isfinite(value) ? value : 0.0f;
+        return datafiles::withinBound(value, datafiles::maxResponseMagnitude) ? value : 0.0f;
     }
     case SampleKind::float64:
     {
@@ -125,7 +126,7 @@ float decodeSample(SampleKind kind, const unsigned char* p)
         double value;
         std::memcpy(&value, &bitsValue, sizeof value);
         const float narrowed = static_cast<float>(value);
-        return std::isfinite(narrowed) ? narrowed : 0.0f;
+        return datafiles::withinBound(narrowed, datafiles::maxResponseMagnitude) ? narrowed : 0.0f;
     }
     }
     return 0.0f;

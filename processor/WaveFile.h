@@ -22,7 +22,8 @@ inline constexpr size_t waveMaxFrames = 1400000;
 // and 3 (IEEE float: 32 and 64 bits), any channel count from 1. Mono goes to
 // both buffers; otherwise the first two channels of every frame go to left
 // then right, so passing the same buffer twice keeps the second channel.
-// Integers are scaled with one polarity: int16 by 1/32767, int24 and int32 by
+// Float samples that are not finite or beyond datafiles::maxResponseMagnitude
+// are stored as 0. Integers are scaled with one polarity: int16 by 1/32767, int24 and int32 by
 // 1/2^31. Chunks are walked by their sizes (odd sizes padded), at most 999
 // skipped before "fmt " and again before "data".
 //

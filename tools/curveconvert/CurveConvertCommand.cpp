@@ -233,6 +233,14 @@ int runCurveConvert(const std::vector<std::string>& args, std::ostream& out, std
         err << "quillatone-curveconvert: nothing written: " << input
             << " holds no usable points or is the output itself\n";
         break;
+    case convertLevelOutOfRange:
+    {
+        const int32_t worst = worstLevelOutOfRange(*list);
+        err << "quillatone-curveconvert: nothing written: after normalisation to a mean of 0 dB the level at "
+            << list->hz[worst] << " Hz is " << list->db[worst] << " dB; curve levels must lie within +-"
+            << datafiles::maxCurveLevelDb << " dB (" << input << ")\n";
+        break;
+    }
     default:
         err << "quillatone-curveconvert: cannot write " << output << "\n";
         break;

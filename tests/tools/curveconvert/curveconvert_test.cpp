@@ -10,6 +10,7 @@
 #include "CurveConvertCommand.h"
 #include "CurveFile.h"
 #include "CurveList.h"
+#include "CurveTextConversion.h"
 #include "DataFolder.h"
 
 using curveconvert::runCurveConvert;
@@ -116,6 +117,15 @@ TEST_F(CurveConvertCommandTest, ClearResultsForBadInput)
 
     writeText("HP/MK801.txt", "no numbers here\n");
     EXPECT_EQ(run({"headphone", "0", "--pairs"}), 5);
+
+    // Levels that the readers would refuse are not written: -300 and +300 dB
+    // after normalisation.
+    writeText("Monitor/Yamaha_NS10.txt", "10 0\n20 600\n");
+    EXPECT_EQ(run({"monitor", "Yamaha_NS10"}), curveconvert::convertLevelOutOfRange);
+    EXPECT_FALSE(fs::exists(datafiles::productFilePath(root, "Monitor/Yamaha_NS10.mos")));
+    EXPECT_NE(err.str().find("is -300 dB; curve levels must lie within +-50 dB"), std::string::npos) << err.str();
+    writeText("Monitor/Yamaha_NS10.txt", "10 0\n20 100\n");
+    EXPECT_EQ(run({"monitor", "Yamaha_NS10"}), 0) << err.str();
 
     EXPECT_EQ(run({}), curveconvert::usageError);
     EXPECT_EQ(run({"convert-all"}), curveconvert::usageError);
