@@ -103,7 +103,7 @@ TEST_F(EditorWindow, EmbedsClicksAndCloses)
     edtest::hostEvents().clear();
     host.button(kids[0], true, 733, 64);
     host.button(kids[0], false, 733, 64);
-    for (int i = 0; i < 50 && automated(15).empty(); ++i)
+    for (int i = 0; i < 1000 && automated(15).empty(); ++i)
     {
         editor->idle();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

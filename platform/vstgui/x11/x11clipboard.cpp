@@ -12,6 +12,7 @@ inline namespace QUILLATONE_VSTGUI_NS {
 
 namespace {
 constexpr size_t kMaxClipboardBytes = 9999;
+int handOverLimitMs = 300;
 
 int64_t nowMs() {
     using namespace std::chrono;
@@ -109,8 +110,12 @@ void X11PlatformFrame::handOverClipboard() {
     xcb_atom_t saveTargets = atom("SAVE_TARGETS");
     xcb_convert_selection(conn, window, manager, saveTargets, atom("QUILLATONE_SAVE"), lastEventTime);
     xcb_generic_event_t* e = nullptr;
-    if (waitForEvent(XCB_SELECTION_NOTIFY, window, 300, &e))
+    if (waitForEvent(XCB_SELECTION_NOTIFY, window, handOverLimitMs, &e))
         std::free(e);
+}
+
+void X11PlatformFrame::setClipboardHandOverLimit(int milliseconds) {
+    handOverLimitMs = milliseconds;
 }
 
 bool X11PlatformFrame::getClipboard(std::string& text) {

@@ -137,12 +137,17 @@ X11PlatformFrame::~X11PlatformFrame() {
         }
     }
     if (conn) {
-        if (!dead && window && !windowGone) {
-            xcb_destroy_window(conn, window);
-            xcb_flush(conn);
-        }
+        // A checked destroy is a round trip: when the frame is gone, the
+        // server has removed the window for every client, the host included.
+        if (!dead && window && !windowGone)
+            std::free(xcb_request_check(conn, xcb_destroy_window_checked(conn, window)));
         xcb_disconnect(conn);
     }
+}
+
+void X11PlatformFrame::roundTrip() {
+    if (conn && !dead)
+        std::free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr));
 }
 
 bool X11PlatformFrame::checkConnection() {
@@ -185,7 +190,8 @@ void X11PlatformFrame::pump() {
     if (!checkConnection() || windowGone)
         return;
     if (!mapped) {
-        xcb_map_window(conn, window);
+        // Checked, so the window is mapped for every client once this returns.
+        std::free(xcb_request_check(conn, xcb_map_window_checked(conn, window)));
         mapped = true;
         frame->addPresent({0, 0, width, height});
     }

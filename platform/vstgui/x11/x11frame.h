@@ -39,6 +39,14 @@ public:
 
     bool isDead() const { return dead; }
 
+    // Waits until the server has handled every request sent so far, reading
+    // the events it queued before. [GUI thread]
+    void roundTrip();
+
+    // How long closing waits for a clipboard manager to take the text (300 ms
+    // unless set). [GUI thread]
+    static void setClipboardHandOverLimit(int milliseconds);
+
 private:
     // Handles one event; modal drops input and serves only Expose and selections.
     void handleEvent(xcb_generic_event_t* event, bool modal);

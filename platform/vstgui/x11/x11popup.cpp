@@ -126,8 +126,7 @@ void X11PlatformFrame::closePopup() {
     if (!dead) {
         xcb_ungrab_pointer(conn, XCB_CURRENT_TIME);
         xcb_ungrab_keyboard(conn, XCB_CURRENT_TIME);
-        xcb_destroy_window(conn, popupWindow);
-        xcb_flush(conn);
+        std::free(xcb_request_check(conn, xcb_destroy_window_checked(conn, popupWindow)));
     }
     popupWindow = 0;
 }
