@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "CFObject.h"
+#include "DlError.h"
 
 struct SyCFBundle : symac::CFObject {
   explicit SyCFBundle(std::string p) : CFObject(symac::kTypeBundle), path(std::move(p)) {}
@@ -272,6 +273,7 @@ Boolean CFBundleLoadExecutable(CFBundleRef b) {
   if (p->handle == nullptr) {
     const char* why = dlerror();
     std::fprintf(stderr, "CFBundleLoadExecutable: %s\n", why != nullptr ? why : path.c_str());
+    releaseDlError();
     return false;
   }
   return true;
@@ -291,7 +293,9 @@ void* CFBundleGetFunctionPointerForName(CFBundleRef b, CFStringRef functionName)
   if (p == nullptr || name.empty()) return nullptr;
   if (!CFBundleIsExecutableLoaded(b) && !CFBundleLoadExecutable(b)) return nullptr;
   std::lock_guard<std::mutex> guard(p->lock);
-  return p->handle != nullptr ? dlsym(p->handle, name.c_str()) : nullptr;
+  void* function = p->handle != nullptr ? dlsym(p->handle, name.c_str()) : nullptr;
+  if (function == nullptr) releaseDlError();
+  return function;
 }
 
 void symac_test_setMainBundle(const char* identifier, const char* shortVersion) {

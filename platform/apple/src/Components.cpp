@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "DlError.h"
+
 struct SyComponent {
   ComponentDescription description;
   ComponentRoutine routine;
@@ -163,8 +165,9 @@ Component symac_registerComponentFromBundle(const char* bundlePath) {
       if (routine != nullptr) {
         result = symac_registerComponent(&d, routine, name, version, bundle);
         result->handle = handle;
-      } else if (handle != nullptr) {
-        dlclose(handle);
+      } else {
+        if (handle != nullptr) dlclose(handle);
+        releaseDlError();
       }
     }
   }
