@@ -130,28 +130,29 @@ TEST_F(CurveFileTest, NoRootAnswersThree)
 
 TEST_F(CurveFileTest, HeadphoneRowsPickTheirFiles)
 {
-    writeCurve(file("HP/HD25 Aluminium.hps"), 1.0f, { 0 }, { 199 });
-    writeCurve(file("HP/Verite Closed (Universe hybrid).hps"), 1.0f, { 0 }, { 275 });
-    writeCurve(file("HP/MK801.hps"), 1.0f, { 0 }, { 0 });
-    writeCurve(file("HP/AB-1266 Phi CC.hps"), 1.0f, { 0 }, { 1 });
-    writeCurve(file("HP/AB-1266 Phi.hps"), 1.0f, { 0 }, { 2 });
+    // Each file marks its row in its one frequency.
+    writeCurve(file("HP/HD25 Aluminium.hps"), 1.0f, { 199 }, { 0 });
+    writeCurve(file("HP/Verite Closed (Universe hybrid).hps"), 1.0f, { 275 }, { 0 });
+    writeCurve(file("HP/MK801.hps"), 1.0f, { 1e-3f }, { 0 });
+    writeCurve(file("HP/AB-1266 Phi CC.hps"), 1.0f, { 1 }, { 0 });
+    writeCurve(file("HP/AB-1266 Phi.hps"), 1.0f, { 2 }, { 0 });
 
     EXPECT_EQ(loadHeadphoneCurveFile(root, 199, *list), fileOk);
-    EXPECT_EQ(list->db[0], 199.0f);
+    EXPECT_EQ(list->hz[0], 199.0f);
     EXPECT_EQ(loadHeadphoneCurveFile(root, 5000, *list), fileOk); // clamped to the last row
-    EXPECT_EQ(list->db[0], 275.0f);
+    EXPECT_EQ(list->hz[0], 275.0f);
     EXPECT_EQ(loadHeadphoneCurveFile(root, -1, *list), fileOk);
-    EXPECT_EQ(list->db[0], 0.0f);
+    EXPECT_EQ(list->hz[0], 1e-3f);
 
     // Emulated: sub 0 reads p22, sub 1 p23, sub 2 always row 199.
     EXPECT_EQ(loadReferenceHeadphoneCurveFile(root, 0.0f, 0.0006f, 0.0f, *list), fileOk);
-    EXPECT_EQ(list->db[0], 1.0f);
+    EXPECT_EQ(list->hz[0], 1.0f);
     EXPECT_EQ(loadReferenceHeadphoneCurveFile(root, 0.5f, 0.0f, 0.002f, *list), fileOk);
-    EXPECT_EQ(list->db[0], 2.0f);
+    EXPECT_EQ(list->hz[0], 2.0f);
     EXPECT_EQ(loadReferenceHeadphoneCurveFile(root, 1.0f, 0.0f, 0.0f, *list), fileOk);
-    EXPECT_EQ(list->db[0], 199.0f);
+    EXPECT_EQ(list->hz[0], 199.0f);
     EXPECT_EQ(loadReferenceHeadphoneCurveFile(root, std::nanf(""), 9.0f, 0.0f, *list), fileOk);
-    EXPECT_EQ(list->db[0], 275.0f);
+    EXPECT_EQ(list->hz[0], 275.0f);
 }
 
 TEST_F(CurveFileTest, MonitorGroupsPickTheirFiles)

@@ -27,7 +27,8 @@ constexpr size_t hrtfValues = 25 * 50 * 218;
 // Value stored at block a, row e, tap i: unique and exactly representable.
 float marker(int a, int e, int i)
 {
-    return float(a * 100000 + e * 1000 + i);
+    // Distinct, exact and within the readers' bound of 16.
+    return float(a * 100000 + e * 1000 + i) / 262144.0f;
 }
 
 class ListenerFileTest : public ::testing::Test
