@@ -212,5 +212,24 @@ TEST_F(ProcessorCurveDesign, WritesOnlyAValidRecordOfTheTable)
     auto a = magnitudes(oneZero), b = ones();
     p->designFromMagnitudePair(a.data(), b.data(), table[2]);  // the inverse of the zero
     EXPECT_LT(fitError(table[2], Poles(), [](double w) { return 1.0 / oneZero(w); }).db, 0.05);
-    p->designFromBuiltInCurveZero();
+}
+
+// Worn headphones 6 dB loud against a flat emulated pair: the running
+// correction takes 6 dB off, until the flat built-in curve 0 replaces it.
+TEST_F(ProcessorCurveDesign, CurveZeroReplacesTheRunningCorrection)
+{
+    folder.writeFlatGateCurves();
+    folder.writeCurve("HP/HD25 Aluminium.hps", {0.0f, 1000.0f, 24000.0f}, {6.0f, 6.0f, 6.0f});
+    qtest::Instance fx;
+    ASSERT_NE(fx.effect, nullptr);
+    fx.set(15, 0.5f);  // HEADPHONES A
+    auto level = [&] {
+        std::vector<float> outL, outR;
+        const auto in = qtest::sine(24000, 1000.0, 0.1);
+        fx.run(in, in, outL, outR, 64);
+        return 20 * std::log10(qtest::rms(outL, 12000) / qtest::rms(in, 12000));
+    };
+    const double corrected = level();
+    fx.object().designFromBuiltInCurveZero();
+    EXPECT_NEAR(level() - corrected, 6.0, 0.05);
 }
