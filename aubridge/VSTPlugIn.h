@@ -2,7 +2,7 @@
 // the bridge's own host callback and turns the bridge's requests into dispatcher calls.
 #pragma once
 
-#include <Carbon/MacWindows.h>
+#include <Carbon/Carbon.h>
 #include <CoreFoundation/CoreFoundation.h>
 
 #include <memory>
