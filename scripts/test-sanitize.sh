@@ -20,4 +20,4 @@ targets=$(cmake --build "$build" --target help | sed -n 's/^\.\.\. \([a-z0-9_]*\
 cmake --build "$build" -j"$jobs" --target $targets
 cd "$build"
 # Tests of the programs not built here are left out.
-ctest --output-on-failure -j"$jobs" --timeout 600 -E '_NOT_BUILT$|^(editor_x11_window|vstgui_x11|plugin_|tools_(databuilder|demo|host)_)'
+ctest --output-on-failure -j"$jobs" --timeout 600 -E '_NOT_BUILT$|^(editor_x11_window|vstgui_x11|aubridge_|plugin_|tools_(databuilder|demo|host)_)'
