@@ -22,6 +22,8 @@ inline namespace QUILLATONE_VSTGUI_NS {
 
 namespace {
 
+constexpr double kMeasureSize = 512;
+
 // GDI+ runs while anything drawn with it lives: frames, surfaces, measures.
 struct Session {
     int users = 0;
@@ -169,43 +171,74 @@ GpGraphics* scratchGraphics() {
     return s.scratch;
 }
 
-GpPath* buildPath(const DrawPath& path, bool evenOdd) {
+// Béziers go to GDI+ as short lines: Wine's flattening straightens S-shaped
+// curves, and this way every GDI+ draws the same polygon. scale is pixels
+// per unit; chords stay near 1.5 pixels, which keeps them within a hundredth
+// of a pixel of the curve for radii above 30 pixels.
+void addCurve(std::vector<GpPointF>& out, const CPoint& p0, const CPoint& c1, const CPoint& c2, const CPoint& p1,
+              double scale) {
+    auto dist = [](const CPoint& a, const CPoint& b) { return std::hypot(a.x - b.x, a.y - b.y); };
+    double length = (dist(p0, c1) + dist(c1, c2) + dist(c2, p1)) * scale;
+    int n = int(std::clamp(std::ceil(length / 1.5), 1.0, 1024.0));
+    for (int i = 1; i <= n; ++i) {
+        double t = double(i) / n, u = 1 - t;
+        double a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
+        out.push_back({REAL(a * p0.x + b * c1.x + c * c2.x + d * p1.x), REAL(a * p0.y + b * c1.y + c * c2.y + d * p1.y)});
+    }
+}
+
+GpPath* buildPath(const DrawPath& path, bool evenOdd, double scale) {
     GpPath* p = nullptr;
     if (GdipCreatePath(evenOdd ? FillModeAlternate : FillModeWinding, &p) != Ok)
         return nullptr;
     const auto& pts = path.getPoints();
     size_t k = 0;
-    CPoint cur, figure;
+    std::vector<GpPointF> figure;
+    auto flush = [&](bool close) {
+        if (figure.size() >= 2) {
+            GdipStartPathFigure(p);
+            GdipAddPathLine2(p, figure.data(), INT(figure.size()));
+            if (close)
+                GdipClosePathFigure(p);
+        }
+        CPoint start = figure.empty() ? CPoint() : CPoint(figure.front().X, figure.front().Y);
+        figure.clear();
+        return start;
+    };
+    CPoint cur, first;
     for (DrawPath::Kind kind : path.getKinds()) {
         switch (kind) {
         case DrawPath::Move:
-            GdipStartPathFigure(p);
-            cur = figure = pts[k++];
+            flush(false);
+            cur = first = pts[k++];
+            figure.push_back({REAL(cur.x), REAL(cur.y)});
             break;
         case DrawPath::Line:
-            GdipAddPathLine(p, REAL(cur.x), REAL(cur.y), REAL(pts[k].x), REAL(pts[k].y));
             cur = pts[k++];
+            figure.push_back({REAL(cur.x), REAL(cur.y)});
             break;
         case DrawPath::Curve:
-            GdipAddPathBezier(p, REAL(cur.x), REAL(cur.y), REAL(pts[k].x), REAL(pts[k].y), REAL(pts[k + 1].x),
-                              REAL(pts[k + 1].y), REAL(pts[k + 2].x), REAL(pts[k + 2].y));
+            addCurve(figure, cur, pts[k], pts[k + 1], pts[k + 2], scale);
             cur = pts[k + 2];
             k += 3;
             break;
         case DrawPath::Close:
-            GdipClosePathFigure(p);
-            GdipStartPathFigure(p);
-            cur = figure;
+            flush(true);
+            cur = first; // a later segment starts a new figure here
+            figure.push_back({REAL(cur.x), REAL(cur.y)});
             break;
         }
     }
+    flush(false);
+    GdipSetPathFillMode(p, evenOdd ? FillModeAlternate : FillModeWinding);
     return p;
 }
 
 class GdiplusDevice : public DrawDevice {
 public:
     // base is the device's area in user units.
-    GdiplusDevice(GpGraphics* graphics, const CRect& area) : g(graphics), base(area) {
+    GdiplusDevice(GpGraphics* graphics, const CRect& area, double pixelsPerUnit)
+        : g(graphics), base(area), scale(pixelsPerUnit) {
         GdipSetPixelOffsetMode(g, PixelOffsetModeHalf); // pixel (0,0) covers 0..1, as in cairo
         setTextQuality(g);
         setClip(base);
@@ -220,7 +253,7 @@ public:
     }
 
     void fill(const DrawPath& path, const CColor& color, bool evenOdd, bool antialias) override {
-        GpPath* p = buildPath(path, evenOdd);
+        GpPath* p = buildPath(path, evenOdd, scale);
         GpSolidFill* brush = nullptr;
         if (p && GdipCreateSolidFill(argb(color), &brush) == Ok) {
             smoothing(antialias);
@@ -264,7 +297,7 @@ public:
         GpPointF p0{REAL(start.x + t0 * dx), REAL(start.y + t0 * dy)};
         GpPointF p1{REAL(start.x + t1 * dx), REAL(start.y + t1 * dy)};
         GpLineGradient* brush = nullptr;
-        GpPath* p = buildPath(path, evenOdd);
+        GpPath* p = buildPath(path, evenOdd, scale);
         if (p && GdipCreateLineBrush(&p0, &p1, colors.front(), colors.back(), WrapModeTileFlipXY, &brush) == Ok) {
             GdipSetLinePresetBlend(brush, colors.data(), positions.data(), INT(colors.size()));
             smoothing(antialias);
@@ -276,7 +309,9 @@ public:
     }
 
     void stroke(const DrawPath& path, const CColor& color, double width, bool antialias) override {
-        GpPath* p = buildPath(path, false);
+        if (!(width > 0))
+            return;
+        GpPath* p = buildPath(path, false, scale);
         GpPen* pen = nullptr;
         if (p && GdipCreatePen1(argb(color), REAL(width), UnitWorld, &pen) == Ok) {
             GdipSetPenMiterLimit(pen, 10);
@@ -333,6 +368,7 @@ private:
 
     GpGraphics* g;
     CRect base;
+    double scale;
     bool healthy = true;
 };
 
@@ -369,7 +405,7 @@ public:
         if (GdipGetImageGraphicsContext(bitmap, &g) != Ok)
             return nullptr;
         GdipScaleWorldTransform(g, REAL(zoom), REAL(zoom), MatrixOrderPrepend);
-        return std::make_unique<GdiplusDevice>(g, CRect(r.x0 / zoom, r.y0 / zoom, r.x1 / zoom, r.y1 / zoom));
+        return std::make_unique<GdiplusDevice>(g, CRect(r.x0 / zoom, r.y0 / zoom, r.x1 / zoom, r.y1 / zoom), zoom);
     }
 
     bool writePNG(const char* path) override {
@@ -435,14 +471,18 @@ std::unique_ptr<DrawSurface> DrawSurface::create(int width, int height) {
     return s;
 }
 
-std::unique_ptr<DrawDevice> gdiplusDevice(GpGraphics* graphics, const CRect& area) {
-    return std::make_unique<GdiplusDevice>(graphics, area);
+std::unique_ptr<DrawDevice> gdiplusDevice(GpGraphics* graphics, const CRect& area, double pixelsPerUnit) {
+    return std::make_unique<GdiplusDevice>(graphics, area, pixelsPerUnit);
 }
 
 double textAdvance(const FontSpec& spec, const char* utf8) {
     MeasureScope scope;
     std::wstring text = wide(utf8);
-    GpFont* font = fontFor(spec);
+    // Measured at a large size and scaled, so that widths grow linearly with
+    // the size, unhinted, as on Linux (small sizes come back in whole pixels).
+    FontSpec large = spec;
+    large.size = kMeasureSize;
+    GpFont* font = (spec.size > 0 && std::isfinite(spec.size)) ? fontFor(large) : nullptr;
     GpGraphics* g = scratchGraphics();
     GpStringFormat* format = textFormat();
     if (text.empty() || !font || !g || !format)
@@ -450,7 +490,7 @@ double textAdvance(const FontSpec& spec, const char* utf8) {
     RectF layout(0, 0, 1e6f, 1e6f), box;
     if (GdipMeasureString(g, text.c_str(), INT(text.size()), font, &layout, format, &box, nullptr, nullptr) != Ok)
         return 0;
-    return box.Width;
+    return box.Width * spec.size / kMeasureSize;
 }
 
 FontMetrics fontMetrics(const FontSpec& spec) {

@@ -18,8 +18,8 @@ bool acquireGdiplus();
 void releaseGdiplus();
 
 // A device drawing through graphics (which it deletes) within area, in the
-// graphics' current units.
-std::unique_ptr<DrawDevice> gdiplusDevice(Gdiplus::GpGraphics* graphics, const CRect& area);
+// graphics' current units, of which one spans pixelsPerUnit pixels.
+std::unique_ptr<DrawDevice> gdiplusDevice(Gdiplus::GpGraphics* graphics, const CRect& area, double pixelsPerUnit);
 
 } // namespace QUILLATONE_VSTGUI_NS
 } // namespace VSTGUI

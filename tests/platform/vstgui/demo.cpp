@@ -3,7 +3,6 @@
 #include "popupmenu.h"
 #include "view.h"
 
-
 #include <cmath>
 #include <cstdio>
 #include <string>
