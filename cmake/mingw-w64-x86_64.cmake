@@ -25,8 +25,5 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 
-# Test programs run under Wine.
-find_program(QUILLATONE_WINE wine)
-if(QUILLATONE_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${QUILLATONE_WINE})
-endif()
+# Test programs run under Wine, in the prefix that WINEPREFIX names.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)

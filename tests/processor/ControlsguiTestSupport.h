@@ -14,6 +14,7 @@
 
 #include "Controlsgui.h"
 #include "TestHost.h"
+#include "PortableEnvironment.h"
 
 extern "C" AEffect* VSTPluginMain(audioMasterCallback audioMaster);
 

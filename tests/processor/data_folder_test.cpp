@@ -8,6 +8,7 @@
 
 #include "DataFolder.h"
 #include "DataFilesTestSupport.h"
+#include "PortableEnvironment.h"
 
 namespace fs = std::filesystem;
 using namespace datafiles;
@@ -46,37 +47,82 @@ const char* const sevenFolders[] = {
 };
 } // namespace
 
-TEST(DataFolder, RootFollowsTheEnvironmentInOrder)
+TEST(DataFolder, OverrideComesFirstOnEveryPlatform)
 {
     ScopedEnv data("QUILLATONE_DATA_ROOT", "/tmp/qroot/");
-    ScopedEnv xdg("XDG_DATA_HOME", "/tmp/xdg");
-    ScopedEnv home("HOME", "/tmp/home");
     EXPECT_EQ(findDataRoot(), "/tmp/qroot");
-    {
-        ScopedEnv empty("QUILLATONE_DATA_ROOT", "");
-        EXPECT_EQ(findDataRoot(), "/tmp/xdg");
-        ScopedEnv relative("XDG_DATA_HOME", "xdg/relative");
-        EXPECT_EQ(findDataRoot(), "/tmp/home/.local/share");
-        ScopedEnv noHome("HOME", nullptr);
-        EXPECT_EQ(findDataRoot(), "");
-        ScopedEnv relativeHome("HOME", "somewhere");
-        EXPECT_EQ(findDataRoot(), "");
-        ScopedEnv slashHome("HOME", "/");
-        EXPECT_EQ(findDataRoot(), "/.local/share");
-    }
+    ScopedEnv empty("QUILLATONE_DATA_ROOT", "");
+    EXPECT_EQ(findDataRoot(), platformDataRoot());
 }
 
-TEST(DataFolder, PathsUnderTheMakerFolder)
+#if defined(_WIN32)
+TEST(DataFolder, WindowsRootIsTheProfileFolder)
 {
-    EXPECT_EQ(makerFolderPath("/r"), "/r/Harlox");
-    EXPECT_EQ(productFolderPath("/r"), "/r/Harlox/Quillatone");
-    EXPECT_EQ(productFilePath("/r", "bin/nef_rec.trc"), "/r/Harlox/Quillatone/bin/nef_rec.trc");
-    EXPECT_EQ(productFilePath("/", "HP/x.hps"), "/Harlox/Quillatone/HP/x.hps");
-    EXPECT_EQ(productFilePath("", "bin/nef_rec.trc"), "");
-    EXPECT_EQ(makerFolderPath(""), "");
+    const std::string root = platformDataRoot();
+    ASSERT_TRUE(isAbsolutePath(root)) << root;
+    EXPECT_NE(root.back(), '\\');
+    EXPECT_EQ(makerFolderPath(root), root + "\\Harlox");
+}
+#else
+TEST(DataFolder, LinuxRootFollowsTheEnvironmentInOrder)
+{
+    ScopedEnv data("QUILLATONE_DATA_ROOT", nullptr);
+    ScopedEnv xdg("XDG_DATA_HOME", "/tmp/xdg");
+    ScopedEnv home("HOME", "/tmp/home");
+    EXPECT_EQ(findDataRoot(), "/tmp/xdg");
+    ScopedEnv relative("XDG_DATA_HOME", "xdg/relative");
+    EXPECT_EQ(findDataRoot(), "/tmp/home/.local/share");
+    ScopedEnv noHome("HOME", nullptr);
+    EXPECT_EQ(findDataRoot(), "");
+    ScopedEnv relativeHome("HOME", "somewhere");
+    EXPECT_EQ(findDataRoot(), "");
+    ScopedEnv slashHome("HOME", "/");
+    EXPECT_EQ(findDataRoot(), "/.local/share");
+}
+#endif
+
+TEST(DataFolder, PosixPathsUnderTheMakerFolder)
+{
+    constexpr PathStyle posix = PathStyle::posix;
+    EXPECT_EQ(makerFolderPath("/r", posix), "/r/Harlox");
+    EXPECT_EQ(productFolderPath("/r", posix), "/r/Harlox/Quillatone");
+    EXPECT_EQ(productFilePath("/r", "bin/nef_rec.trc", posix), "/r/Harlox/Quillatone/bin/nef_rec.trc");
+    EXPECT_EQ(productFilePath("/", "HP/x.hps", posix), "/Harlox/Quillatone/HP/x.hps");
+    EXPECT_EQ(productFilePath("", "bin/nef_rec.trc", posix), "");
+    EXPECT_EQ(makerFolderPath("", posix), "");
+    EXPECT_EQ(withoutTrailingSeparators("/a/b//", posix), "/a/b");
+    EXPECT_EQ(withoutTrailingSeparators("///", posix), "/");
+    EXPECT_EQ(withoutTrailingSeparators("C:\\", posix), "C:\\");
+    EXPECT_TRUE(isAbsolutePath("/x", posix));
+    EXPECT_FALSE(isAbsolutePath("C:/x", posix));
 
     const std::string longRoot = "/" + std::string(5000, 'a');
-    EXPECT_EQ(productFilePath(longRoot, "bin/x").size(), longRoot.size() + 24);
+    EXPECT_EQ(productFilePath(longRoot, "bin/x", posix).size(), longRoot.size() + 24);
+}
+
+TEST(DataFolder, WindowsPathsKnowDrivesAndShares)
+{
+    constexpr PathStyle windows = PathStyle::windows;
+    EXPECT_EQ(makerFolderPath("C:\\Users\\ana", windows), "C:\\Users\\ana\\Harlox");
+    EXPECT_EQ(productFilePath("C:\\Users\\ana", "bin/pretab.qtb", windows),
+              "C:\\Users\\ana\\Harlox\\Quillatone\\bin\\pretab.qtb");
+    EXPECT_EQ(productFilePath("C:\\", "HP/x.hps", windows), "C:\\Harlox\\Quillatone\\HP\\x.hps");
+    EXPECT_EQ(productFolderPath("\\\\srv\\home\\ana", windows), "\\\\srv\\home\\ana\\Harlox\\Quillatone");
+
+    EXPECT_EQ(withoutTrailingSeparators("C:\\Users\\ana\\", windows), "C:\\Users\\ana");
+    EXPECT_EQ(withoutTrailingSeparators("C:/Users/ana/", windows), "C:/Users/ana");
+    EXPECT_EQ(withoutTrailingSeparators("C:\\", windows), "C:\\");
+    EXPECT_EQ(withoutTrailingSeparators("d:/\\", windows), "d:/");
+    EXPECT_EQ(withoutTrailingSeparators("\\\\srv\\share\\", windows), "\\\\srv\\share");
+    EXPECT_EQ(withoutTrailingSeparators("\\\\srv\\share\\ana\\\\", windows), "\\\\srv\\share\\ana");
+
+    EXPECT_TRUE(isAbsolutePath("C:\\x", windows));
+    EXPECT_TRUE(isAbsolutePath("z:/x", windows));
+    EXPECT_TRUE(isAbsolutePath("\\\\srv\\share", windows));
+    EXPECT_FALSE(isAbsolutePath("C:x", windows));
+    EXPECT_FALSE(isAbsolutePath("\\x", windows));
+    EXPECT_FALSE(isAbsolutePath("x\\y", windows));
+    EXPECT_FALSE(isAbsolutePath("", windows));
 }
 
 TEST(DataFolder, CreatesTheSevenFoldersAndAcceptsExistingOnes)

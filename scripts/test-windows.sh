@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The Windows stage of the tests: cross-builds Quillatone_64.dll and the test
+# programs into build/windows and runs them under Wine in a throw-away prefix
+# inside that folder, then compares the DLL with the Linux build in
+# build/test (scripts/test.sh builds that first).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+start=$SECONDS
+linux=$top/build/test
+build=$top/build/windows
+jobs=${QUILLATONE_JOBS:-$(nproc)}
+for needed in processor/Quillatone.so tools/host/quillatone-host tools/databuilder/quillatone-databuilder \
+              tests/windows/windows_wav_difference; do
+  if [ ! -x "$linux/$needed" ]; then
+    echo "test-windows.sh: $linux/$needed is missing: run scripts/test.sh (it builds build/test first)" >&2
+    exit 1
+  fi
+done
+
+dll=$("$top/scripts/build-windows.sh" -DQUILLATONE_LINUX_BUILD_DIR="$linux" | tail -n 1)
+echo "== Windows build: $dll"
+cmake --build "$build" -j"$jobs"
+
+export WINEPREFIX=$build/wineprefix
+export WINEDLLOVERRIDES=winemenubuilder.exe=d
+export WINEDEBUG=-all
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "== Wine prefix: $WINEPREFIX"
+  wineboot --init >/dev/null 2>&1
+fi
+# One Wine server for all test programs, stopped at the end.
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+
+cd "$build"
+ctest --output-on-failure -j"$jobs" --timeout 300
+echo "== Windows stage: $((SECONDS - start)) s"
