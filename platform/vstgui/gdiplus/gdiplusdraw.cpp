@@ -32,6 +32,8 @@ struct Session {
     // Families found per requested family and style, with the style to use.
     std::map<std::pair<std::string, int32>, std::pair<GpFontFamily*, int>> families;
     std::map<std::pair<std::pair<std::string, int32>, float>, GpFont*> fonts;
+    // Advance of one character per unit of font size.
+    std::map<std::pair<std::pair<std::string, int32>, wchar_t>, double> advances;
     GpStringFormat* format = nullptr;
     GpBitmap* scratchBitmap = nullptr;
     GpGraphics* scratch = nullptr;
@@ -40,6 +42,7 @@ struct Session {
         for (auto& f : fonts)
             GdipDeleteFont(f.second);
         fonts.clear();
+        advances.clear();
         for (auto& f : families)
             GdipDeleteFontFamily(f.second.first);
         families.clear();
@@ -234,6 +237,27 @@ GpPath* buildPath(const DrawPath& path, bool evenOdd, double scale) {
     return p;
 }
 
+// One character's advance per unit of font size, measured at a large size
+// (small sizes come back hinted, in whole pixels) and cached.
+double charAdvance(const FontSpec& spec, wchar_t c) {
+    Session& s = session();
+    auto key = std::make_pair(std::make_pair(spec.family, spec.style & (kBoldFace | kItalicFace)), c);
+    auto it = s.advances.find(key);
+    if (it != s.advances.end())
+        return it->second;
+    FontSpec large = spec;
+    large.size = kMeasureSize;
+    GpFont* font = fontFor(large);
+    GpGraphics* g = scratchGraphics();
+    GpStringFormat* format = textFormat();
+    RectF layout(0, 0, 1e6f, 1e6f), box;
+    double advance = 0;
+    if (font && g && format && GdipMeasureString(g, &c, 1, font, &layout, format, &box, nullptr, nullptr) == Ok)
+        advance = box.Width / kMeasureSize;
+    s.advances.emplace(key, advance);
+    return advance;
+}
+
 class GdiplusDevice : public DrawDevice {
 public:
     // base is the device's area in user units.
@@ -323,19 +347,20 @@ public:
             GdipDeletePath(p);
     }
 
+    // Glyphs go at positions from unhinted advances, so that text runs as
+    // long as it measures and as it does on Linux.
     void drawText(const FontSpec& spec, const char* utf8, const CPoint& baseline, const CColor& color,
                   const CRect* textClip) override {
-        GpFontFamily* family = nullptr;
-        int style = 0;
-        GpFont* font = fontFor(spec, &family, &style);
+        GpFont* font = fontFor(spec);
         std::wstring text = wide(utf8);
-        GpStringFormat* format = textFormat();
-        if (!font || text.empty() || !format)
+        if (!font || text.empty())
             return;
-        UINT16 em = 0, ascent = 0;
-        GdipGetEmHeight(family, style, &em);
-        GdipGetCellAscent(family, style, &ascent);
-        double top = baseline.y - (em ? spec.size * ascent / em : spec.size);
+        std::vector<PointF> positions;
+        double x = baseline.x;
+        for (wchar_t c : text) {
+            positions.push_back(PointF(REAL(x), REAL(baseline.y)));
+            x += charAdvance(spec, c) * spec.size;
+        }
         GpRegion* saved = nullptr;
         if (textClip) {
             GdipCreateRegion(&saved);
@@ -345,8 +370,8 @@ public:
         }
         GpSolidFill* brush = nullptr;
         if (GdipCreateSolidFill(argb(color), &brush) == Ok) {
-            RectF layout(REAL(baseline.x), REAL(top), 0, 0);
-            note(GdipDrawString(g, text.c_str(), INT(text.size()), font, &layout, format, brush));
+            note(GdipDrawDriverString(g, reinterpret_cast<const UINT16*>(text.c_str()), INT(text.size()), font,
+                                      brush, positions.data(), DriverStringOptionsCmapLookup, nullptr));
             GdipDeleteBrush(brush);
         }
         if (saved) {
@@ -477,20 +502,12 @@ std::unique_ptr<DrawDevice> gdiplusDevice(GpGraphics* graphics, const CRect& are
 
 double textAdvance(const FontSpec& spec, const char* utf8) {
     MeasureScope scope;
-    std::wstring text = wide(utf8);
-    // Measured at a large size and scaled, so that widths grow linearly with
-    // the size, unhinted, as on Linux (small sizes come back in whole pixels).
-    FontSpec large = spec;
-    large.size = kMeasureSize;
-    GpFont* font = (spec.size > 0 && std::isfinite(spec.size)) ? fontFor(large) : nullptr;
-    GpGraphics* g = scratchGraphics();
-    GpStringFormat* format = textFormat();
-    if (text.empty() || !font || !g || !format)
+    if (!(spec.size > 0) || !std::isfinite(spec.size))
         return 0;
-    RectF layout(0, 0, 1e6f, 1e6f), box;
-    if (GdipMeasureString(g, text.c_str(), INT(text.size()), font, &layout, format, &box, nullptr, nullptr) != Ok)
-        return 0;
-    return box.Width * spec.size / kMeasureSize;
+    double units = 0;
+    for (wchar_t c : wide(utf8))
+        units += charAdvance(spec, c);
+    return units * spec.size;
 }
 
 FontMetrics fontMetrics(const FontSpec& spec) {
