@@ -37,17 +37,16 @@ CNewFileSelector* CNewFileSelector::create(CFrame* parent, Style style) {
         return new CNewFileSelector(parent, style);
     if (!parent || !parent->getPlatformFrame())
         return nullptr;
-#ifdef _WIN32
-    return nullptr;
-#else
     std::string path, kind;
-    if (!dialog::findProgram(path, kind))
-        return nullptr;
+    if (!dialog::findProgram(path, kind)) {
+        if (!parent->getPlatformFrame()->hasNativeFileDialog())
+            return nullptr;
+        kind = "native";
+    }
     auto* selector = new CNewFileSelector(parent, style);
     selector->program = path;
     selector->kind = kind;
     return selector;
-#endif
 }
 
 void CNewFileSelector::setDefaultExtension(const CFileExtension& ext) {
@@ -69,11 +68,19 @@ bool CNewFileSelector::runModal() {
             selected = files;
         return ok && !selected.empty();
     }
-#ifdef _WIN32
-    return false;
-#else
     IPlatformFrame* platform = frame ? frame->getPlatformFrame() : nullptr;
-    if (!platform || program.empty())
+    if (!platform)
+        return false;
+    if (kind == "native") {
+        std::string path;
+        frame->remember();
+        bool chosen = platform->runNativeFileDialog(request, path);
+        frame->forget();
+        if (chosen)
+            selected.push_back(path);
+        return chosen;
+    }
+    if (program.empty())
         return false;
     command = dialog::buildCommand(kind, program, request, platform->windowId());
     std::string output;
@@ -90,7 +97,6 @@ bool CNewFileSelector::runModal() {
         std::fprintf(stderr, "file dialog %s failed (status %d, %zu bytes of output)\n", program.c_str(), status,
                      output.size());
     return false;
-#endif
 }
 
 } // namespace QUILLATONE_VSTGUI_NS

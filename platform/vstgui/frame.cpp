@@ -6,6 +6,9 @@
 #ifdef QUILLATONE_X11
 #include "x11/x11frame.h"
 #endif
+#ifdef _WIN32
+#include "win32/win32frame.h"
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -37,6 +40,10 @@ CFrame::CFrame(const CRect& r, void* systemWindow, VSTGUIEditorInterface* ed)
 #ifdef QUILLATONE_X11
     if (systemWindow)
         platform = createX11PlatformFrame(this, reinterpret_cast<uintptr_t>(systemWindow), pxWidth, pxHeight);
+#endif
+#ifdef _WIN32
+    if (systemWindow)
+        platform = createWin32PlatformFrame(this, static_cast<HWND>(systemWindow), pxWidth, pxHeight);
 #endif
 }
 
