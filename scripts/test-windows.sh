@@ -4,6 +4,11 @@
 # inside that folder, then compares the DLL with the Linux build in
 # build/test (scripts/test.sh builds that first).
 set -euo pipefail
+# Every Wine program of the stage shares one Xvfb display: the editor window
+# tests need one, and Wine's desktop keeps the display it was started with.
+if [ -z "${QUILLATONE_WINE_XVFB:-}" ]; then
+  exec env QUILLATONE_WINE_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
+fi
 top=$(cd "$(dirname "$0")/.." && pwd)
 start=$SECONDS
 linux=$top/build/test

@@ -263,6 +263,8 @@ TEST_F(EditorWindow, OpensInTheHostWindowShowsTheRenderAndTakesClicks) {
     ASSERT_FALSE(automations().empty());
     EXPECT_EQ(automations().back().index, 0);
     EXPECT_FLOAT_EQ(automations().back().value, 0.199f);
+    for (const Automation& a : automations())
+        std::printf("automate %d %g\n", a.index, a.value);
 
     // A click on the HEADPHONES third of the mode tab reaches the processor.
     click({440, 64});

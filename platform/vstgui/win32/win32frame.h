@@ -12,7 +12,6 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 namespace VSTGUI {
