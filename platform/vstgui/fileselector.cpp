@@ -37,6 +37,9 @@ CNewFileSelector* CNewFileSelector::create(CFrame* parent, Style style) {
         return new CNewFileSelector(parent, style);
     if (!parent || !parent->getPlatformFrame())
         return nullptr;
+#ifdef _WIN32
+    return nullptr;
+#else
     std::string path, kind;
     if (!dialog::findProgram(path, kind))
         return nullptr;
@@ -44,6 +47,7 @@ CNewFileSelector* CNewFileSelector::create(CFrame* parent, Style style) {
     selector->program = path;
     selector->kind = kind;
     return selector;
+#endif
 }
 
 void CNewFileSelector::setDefaultExtension(const CFileExtension& ext) {
@@ -65,6 +69,9 @@ bool CNewFileSelector::runModal() {
             selected = files;
         return ok && !selected.empty();
     }
+#ifdef _WIN32
+    return false;
+#else
     IPlatformFrame* platform = frame ? frame->getPlatformFrame() : nullptr;
     if (!platform || program.empty())
         return false;
@@ -83,6 +90,7 @@ bool CNewFileSelector::runModal() {
         std::fprintf(stderr, "file dialog %s failed (status %d, %zu bytes of output)\n", program.c_str(), status,
                      output.size());
     return false;
+#endif
 }
 
 } // namespace QUILLATONE_VSTGUI_NS

@@ -2,6 +2,7 @@
 // hit-testing, hover, keyboard navigation and drawing.
 #pragma once
 
+#include "drawdevice.h"
 #include "platform.h"
 
 #include <cstdint>
@@ -9,10 +10,10 @@
 #include <string>
 #include <vector>
 
-typedef struct _cairo cairo_t;
-
 namespace VSTGUI {
 inline namespace QUILLATONE_VSTGUI_NS {
+
+class CDrawContext;
 
 class PopupMenuModel {
 public:
@@ -60,7 +61,9 @@ public:
     void cancel();
     bool finished() const { return done == nullptr; }
 
-    void draw(cairo_t* cr) const;
+    // Draws the whole pop-up; the context's units are pop-up pixels.
+    void draw(CDrawContext* context) const;
+    static FontSpec font() { return {"DejaVu Sans", 0, kFontSize}; }
 
 private:
     void finish(int result);
