@@ -212,7 +212,9 @@ TEST_F(WaveFileTest, RefusedFilesLeaveTheBuffersUntouched)
         EXPECT_TRUE(untouched()) << c.name;
     }
     EXPECT_EQ(read((folder / "missing.wav").string()), places::waveCannotOpen);
-    EXPECT_EQ(read(folder.string()), places::waveInvalid);  // a folder opens but does not read
+#if !defined(_WIN32) // Linux only: there a folder opens but does not read; Windows refuses to open it
+    EXPECT_EQ(read(folder.string()), places::waveInvalid);
+#endif
     EXPECT_TRUE(untouched());
 }
 
