@@ -19,6 +19,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(ENV{PKG_CONFIG_LIBDIR} /usr/${QUILLATONE_MINGW_TRIPLE}/lib/pkgconfig)
 set(ENV{PKG_CONFIG_PATH} "")
 
+# M_PI and friends, which the C runtime hides under strict ISO C++.
+set(CMAKE_C_FLAGS_INIT "-D_USE_MATH_DEFINES")
+set(CMAKE_CXX_FLAGS_INIT "-D_USE_MATH_DEFINES")
+
 # The C and C++ runtimes and winpthread linked in: the DLL and the test
 # programs need nothing beyond what every Windows has.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")

@@ -29,13 +29,13 @@ cmake --build "$build" -j"$jobs"
 export WINEPREFIX=$build/wineprefix
 export WINEDLLOVERRIDES=winemenubuilder.exe=d
 export WINEDEBUG=-all
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "== Wine prefix: $WINEPREFIX"
-  wineboot --init >/dev/null 2>&1
-fi
-# One Wine server for all test programs, stopped at the end.
-wineserver -p
+# One persistent Wine server with its services for all test programs, started
+# here with no terminal: a service started by a test would inherit that
+# test's output pipe and ctest would wait for it forever. Stopped at the end.
+[ -f "$WINEPREFIX/system.reg" ] || echo "== Wine prefix: $WINEPREFIX"
+wineserver -p </dev/null >/dev/null 2>&1
 trap 'wineserver -k 2>/dev/null || true' EXIT
+wineboot --init </dev/null >/dev/null 2>&1
 
 cd "$build"
 ctest --output-on-failure -j"$jobs" --timeout 300

@@ -11,6 +11,7 @@
 #include "CurveFile.h"
 #include "CurveList.h"
 #include "DataFolder.h"
+#include "../../processor/PortableEnvironment.h"
 
 using curveconvert::runCurveConvert;
 namespace fs = std::filesystem;
