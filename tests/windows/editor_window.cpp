@@ -28,6 +28,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #undef near
@@ -263,8 +264,6 @@ TEST_F(EditorWindow, OpensInTheHostWindowShowsTheRenderAndTakesClicks) {
     ASSERT_FALSE(automations().empty());
     EXPECT_EQ(automations().back().index, 0);
     EXPECT_FLOAT_EQ(automations().back().value, 0.199f);
-    for (const Automation& a : automations())
-        std::printf("automate %d %g\n", a.index, a.value);
 
     // A click on the HEADPHONES third of the mode tab reaches the processor.
     click({440, 64});
@@ -272,6 +271,22 @@ TEST_F(EditorWindow, OpensInTheHostWindowShowsTheRenderAndTakesClicks) {
     EXPECT_EQ(automations().back().index, 15);
     EXPECT_FLOAT_EQ(automations().back().value, 0.5f);
     EXPECT_FLOAT_EQ(effect->getParameter(effect, 15), 0.5f);
+
+    // The host sets PLACES from another thread: the next idle shows it.
+    auto bluePlacesPixels = [&c] {
+        std::vector<unsigned char> px = capture(c, 880, 640);
+        int n = 0;
+        for (int y = 54; y < 74; ++y)
+            for (int x = 680; x < 790; ++x) {
+                const unsigned char* p = &px[(size_t(y) * 880 + size_t(x)) * 4]; // B G R
+                n += p[0] > 150 && p[2] < 80;
+            }
+        return n;
+    };
+    EXPECT_EQ(bluePlacesPixels(), 0);
+    std::thread([this] { effect->setParameter(effect, 15, 1.0f); }).join();
+    pump(100);
+    EXPECT_GT(bluePlacesPixels(), 20);
 
     dispatch(effEditClose);
     pump(50);
