@@ -3,8 +3,13 @@
 
 // The data folder.
 //
-// Root: $QUILLATONE_DATA_ROOT when set and not empty (tests), else the
-// platform's rule, platformDataRoot():
+// Each platform has its rule for the root and the maker folder below it; the
+// build's own rule is in use unless a module installs another
+// (useDataRootRule) before it creates an effect. Every path below is formed
+// from the rule's maker folder: "<maker>/Quillatone/<relative>".
+//
+// Root by the build's own rule: $QUILLATONE_DATA_ROOT when set and not empty
+// (tests), else platformDataRoot():
 //   Linux (DataRootXdg.cpp): $XDG_DATA_HOME when it is an absolute path, else
 //     $HOME/.local/share when HOME is an absolute path;
 //   Windows (DataRootWindows.cpp): the user's profile folder.
@@ -38,8 +43,22 @@ inline constexpr PathStyle nativePathStyle = PathStyle::posix;
 inline constexpr char pathSeparator = '/';
 #endif
 
-// [any thread] Reads the environment (and on Windows asks the shell); returns
-// the root without a trailing separator, or "" when there is none.
+// How a platform finds the data root and forms the maker folder from it.
+struct DataRootRule
+{
+    std::string (*findRoot)();                           // "" when there is none
+    std::string (*makerFolder)(const std::string& root); // "" when there is none
+};
+
+// [any thread] The build's own rule (Linux, or Windows in the Windows build):
+// the root without a trailing separator or "", and "<root>/Harlox" or "".
+const DataRootRule& linuxDataRootRule();
+
+// [host thread] Installs the rule for the rest of the process; call it before
+// any effect exists.
+void useDataRootRule(const DataRootRule& rule);
+
+// [any thread] The root by the rule in use.
 std::string findDataRoot();
 
 // [any thread] The platform's rule alone, without the test override.
@@ -57,13 +76,14 @@ std::string withoutTrailingSeparators(std::string path, PathStyle style = native
 // with the style's separator). "" when folder is "".
 std::string joinPath(const std::string& folder, const std::string& relative, PathStyle style = nativePathStyle);
 
-// [any thread] "<root>/Harlox", or "" when root is "".
+// [any thread] The maker folder by the rule in use ("<root>/Harlox"), or ""
+// when there is none. Another style than this machine's forms "<root>/Harlox".
 std::string makerFolderPath(const std::string& root, PathStyle style = nativePathStyle);
 
-// [any thread] "<root>/Harlox/Quillatone", or "" when root is "".
+// [any thread] "<maker>/Quillatone", or "" when there is no maker folder.
 std::string productFolderPath(const std::string& root, PathStyle style = nativePathStyle);
 
-// [any thread] "<root>/Harlox/Quillatone/<relative>", or "" when root is "".
+// [any thread] "<maker>/Quillatone/<relative>", or "" when there is none.
 // relative uses '/' and has no leading slash, e.g. "bin/nef_rec.trc".
 std::string productFilePath(const std::string& root, const std::string& relative,
                             PathStyle style = nativePathStyle);
@@ -72,7 +92,8 @@ std::string productFilePath(const std::string& root, const std::string& relative
 // already directories (POSIX: mkdir with mode 0777, the umask applies;
 // Windows: _mkdir, tested with FindFirstFileW); an existing folder is not an
 // error. Stops at the first creation that fails. Returns true when all seven
-// are directories afterwards; false (creating nothing) when root is "".
+// are directories afterwards; false (creating nothing) when there is no maker
+// folder.
 bool createDataFolders(const std::string& root);
 
 } // namespace datafiles
