@@ -2,9 +2,8 @@
 // top-level "host" window, the plug-in's dispatcher, window messages as the
 // user's mouse makes them, the clipboard, the swapped file dialog, and 100
 // openings that must leak nothing.
-// Run with --dialog-answer-from-environment semantics: when started as
-// "PROGRAM --load|--save ...", it acts as the file dialog and prints
-// $QUILLATONE_TEST_DIALOG_ANSWER.
+// Started as "PROGRAM --load|--save ..." it is the swapped file dialog and
+// prints $QUILLATONE_TEST_DIALOG_ANSWER.
 #include "Controlsgui.h"
 #include "ControlsguiEditor.h"
 #include "ViewCompare.h"
