@@ -95,14 +95,38 @@ bool ensureDirectory(const std::string& path)
     // Another instance may have created it in between.
     return errno == EEXIST && isDirectory(path);
 }
-} // namespace
 
-std::string findDataRoot()
+std::string findOwnDataRoot()
 {
     const char* override = std::getenv("QUILLATONE_DATA_ROOT");
     if (override && *override)
         return withoutTrailingSeparators(override);
     return platformDataRoot();
+}
+
+std::string ownMakerFolder(const std::string& root)
+{
+    return joinPath(root, makerFolderName);
+}
+
+// Installed once, before any effect reads it.
+DataRootRule currentRule = {&findOwnDataRoot, &ownMakerFolder};
+} // namespace
+
+const DataRootRule& ownDataRootRule()
+{
+    static const DataRootRule rule = {&findOwnDataRoot, &ownMakerFolder};
+    return rule;
+}
+
+void useDataRootRule(const DataRootRule& rule)
+{
+    currentRule = rule;
+}
+
+std::string findDataRoot()
+{
+    return currentRule.findRoot();
 }
 
 bool isAbsolutePath(const std::string& path, PathStyle style)
@@ -134,26 +158,26 @@ std::string joinPath(const std::string& folder, const std::string& relative, Pat
     return path;
 }
 
-std::string makerFolderPath(const std::string& root, PathStyle style)
+std::string makerFolderPath(const std::string& root)
 {
-    return joinPath(root, makerFolderName, style);
+    return currentRule.makerFolder(root);
 }
 
-std::string productFolderPath(const std::string& root, PathStyle style)
+std::string productFolderPath(const std::string& root)
 {
-    return joinPath(root, std::string(makerFolderName) + "/" + productFolderName, style);
+    return joinPath(makerFolderPath(root), productFolderName);
 }
 
-std::string productFilePath(const std::string& root, const std::string& relative, PathStyle style)
+std::string productFilePath(const std::string& root, const std::string& relative)
 {
-    return joinPath(productFolderPath(root, style), relative, style);
+    return joinPath(productFolderPath(root), relative);
 }
 
 bool createDataFolders(const std::string& root)
 {
-    if (root.empty())
-        return false;
     const std::string maker = makerFolderPath(root);
+    if (maker.empty())
+        return false;
     const std::string product = productFolderPath(root);
     const std::string folders[] = {
         maker, joinPath(maker, "bin"), joinPath(maker, "cache"),

@@ -8,4 +8,5 @@ cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLATONE_CHECK
 cmake --build "$build" -j"$(nproc)"
 cd "$build"
 ctest --output-on-failure -j"$(nproc)" --timeout 600
+"$top/scripts/test-clang.sh"
 "$top/scripts/test-windows.sh"

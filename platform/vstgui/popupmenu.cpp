@@ -32,15 +32,16 @@ bool PopupMenuModel::selectable(int i) const {
 }
 
 void PopupMenuModel::layout(int screenWidth, int screenHeight) {
-    int n = std::max(1, size());
-    int fit = std::max(1, screenHeight / kRowHeight);
-    rows = std::min({perColumn > 0 ? perColumn : n, n, fit});
-    cols = (n + rows - 1) / rows;
-
     double widest = 0;
     for (const Item& it : items)
         widest = std::max(widest, textAdvance(font(), it.title.c_str()));
-    colWidth = int(std::ceil(widest)) + kColumnPadding;
+    const PopupLayout fitted = layoutPopup(size(), perColumn, widest, screenWidth, screenHeight);
+    rows = fitted.rows;
+    cols = fitted.columns;
+    colWidth = fitted.columnWidth;
+    rowPixels = fitted.rowHeight;
+    fontPixels = fitted.fontSize;
+    cutTitles = fitted.titlesCut;
     visibleWidth = std::min(cols * colWidth, std::max(colWidth, screenWidth));
     scrollColumns = 0;
     if (hover >= 0) { // keep the current item in view
@@ -55,7 +56,7 @@ PixelRect PopupMenuModel::itemRect(int i) const {
     if (i < 0 || i >= size())
         return {};
     int col = i / rows - scrollColumns, row = i % rows;
-    PixelRect r{col * colWidth, row * kRowHeight, (col + 1) * colWidth, (row + 1) * kRowHeight};
+    PixelRect r{col * colWidth, row * rowPixels, (col + 1) * colWidth, (row + 1) * rowPixels};
     if (r.x1 <= 0 || r.x0 >= visibleWidth)
         return {};
     return r;
@@ -64,7 +65,7 @@ PixelRect PopupMenuModel::itemRect(int i) const {
 int PopupMenuModel::itemAt(int x, int y) const {
     if (x < 0 || y < 0 || x >= visibleWidth || y >= height())
         return -1;
-    int i = (x / colWidth + scrollColumns) * rows + y / kRowHeight;
+    int i = (x / colWidth + scrollColumns) * rows + y / rowPixels;
     return i < size() ? i : -1;
 }
 
@@ -156,7 +157,8 @@ void PopupMenuModel::finish(int result) {
 }
 
 void PopupMenuModel::draw(CDrawContext* context) const {
-    const FontSpec spec = font();
+    const FontSpec spec{font().family, font().style, fontPixels};
+    const double scale = fontPixels / kFontSize;
     CFontDesc menuFont(spec.family.c_str(), spec.size);
     FontMetrics fm = fontMetrics(spec);
     context->setFillColor(CColor(41, 41, 41));
@@ -178,10 +180,17 @@ void PopupMenuModel::draw(CDrawContext* context) const {
         }
         uint8_t grey = selectable(i) ? 230 : 128;
         context->setFontColor(CColor(grey, grey, grey));
-        double baseline = r.y0 + (kRowHeight + fm.ascent - fm.descent) / 2;
+        double baseline = r.y0 + (rowPixels + fm.ascent - fm.descent) / 2;
         if (i == currentIndex || (it.flags & kCheckedFlag))
-            context->drawString("\xE2\x80\xA2", CPoint(r.x0 + 5, baseline)); // bullet
-        context->drawString(it.title.c_str(), CPoint(r.x0 + 16, baseline));
+            context->drawString("\xE2\x80\xA2", CPoint(r.x0 + 5 * scale, baseline)); // bullet
+        CRect kept;
+        if (cutTitles) {
+            context->getClipRect(kept);
+            context->setClipRect(CRect(r.x0, r.y0, r.x1 - 2, r.y1));
+        }
+        context->drawString(it.title.c_str(), CPoint(r.x0 + 16 * scale, baseline));
+        if (cutTitles)
+            context->setClipRect(kept);
     }
     context->setFrameColor(CColor(115, 115, 115));
     context->setLineWidth(1);
