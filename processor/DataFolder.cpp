@@ -113,7 +113,7 @@ std::string ownMakerFolder(const std::string& root)
 DataRootRule currentRule = {&findOwnDataRoot, &ownMakerFolder};
 } // namespace
 
-const DataRootRule& linuxDataRootRule()
+const DataRootRule& ownDataRootRule()
 {
     static const DataRootRule rule = {&findOwnDataRoot, &ownMakerFolder};
     return rule;
@@ -158,21 +158,19 @@ std::string joinPath(const std::string& folder, const std::string& relative, Pat
     return path;
 }
 
-std::string makerFolderPath(const std::string& root, PathStyle style)
+std::string makerFolderPath(const std::string& root)
 {
-    if (style != nativePathStyle)
-        return joinPath(root, makerFolderName, style);
     return currentRule.makerFolder(root);
 }
 
-std::string productFolderPath(const std::string& root, PathStyle style)
+std::string productFolderPath(const std::string& root)
 {
-    return joinPath(makerFolderPath(root, style), productFolderName, style);
+    return joinPath(makerFolderPath(root), productFolderName);
 }
 
-std::string productFilePath(const std::string& root, const std::string& relative, PathStyle style)
+std::string productFilePath(const std::string& root, const std::string& relative)
 {
-    return joinPath(productFolderPath(root, style), relative, style);
+    return joinPath(productFolderPath(root), relative);
 }
 
 bool createDataFolders(const std::string& root)

@@ -3,20 +3,21 @@
 
 // The data folder.
 //
-// Each platform has its rule for the root and the maker folder below it; the
-// build's own rule is in use unless a module installs another
+// Each platform has its rule for the root and the maker folder below it; this
+// system's own rule is in use unless a module installs another
 // (useDataRootRule) before it creates an effect. Every path below is formed
-// from the rule's maker folder: "<maker>/Quillatone/<relative>".
+// from the rule's maker folder: "<maker>/Quillatone/<relative>", with the
+// platform's separator ('\' on Windows).
 //
-// Root by the build's own rule: $QUILLATONE_DATA_ROOT when set and not empty
+// The own rule: the root is $QUILLATONE_DATA_ROOT when set and not empty
 // (tests), else platformDataRoot():
 //   Linux (DataRootXdg.cpp): $XDG_DATA_HOME when it is an absolute path, else
 //     $HOME/.local/share when HOME is an absolute path;
 //   Windows (DataRootWindows.cpp): the user's profile folder.
-// With no root (empty string) nothing is created and every file path is
-// empty, so every loader answers 3.
+// The maker folder is "<root>/Harlox". With no root (empty string) nothing is
+// created and every file path is empty, so every loader answers 3.
 //
-// Tree under the root, with the platform's separator ('\' on Windows):
+// Tree under the root:
 //   <root>/Harlox                        maker folder
 //   <root>/Harlox/bin, <root>/Harlox/cache
 //   <root>/Harlox/Quillatone             product folder
@@ -50,9 +51,18 @@ struct DataRootRule
     std::string (*makerFolder)(const std::string& root); // "" when there is none
 };
 
-// [any thread] The build's own rule (Linux, or Windows in the Windows build):
-// the root without a trailing separator or "", and "<root>/Harlox" or "".
-const DataRootRule& linuxDataRootRule();
+// [any thread] This system's own rule (above): the root without a trailing
+// separator or "", and "<root>/Harlox" or "".
+const DataRootRule& ownDataRootRule();
+
+// [any thread] The name the Linux tests know the own rule by.
+inline const DataRootRule& linuxDataRootRule()
+{
+    return ownDataRootRule();
+}
+
+// [any thread] The platform's root alone, without the test override.
+std::string platformDataRoot();
 
 // [host thread] Installs the rule for the rest of the process; call it before
 // any effect exists.
@@ -60,9 +70,6 @@ void useDataRootRule(const DataRootRule& rule);
 
 // [any thread] The root by the rule in use.
 std::string findDataRoot();
-
-// [any thread] The platform's rule alone, without the test override.
-std::string platformDataRoot();
 
 // [any thread] POSIX: starts with '/'. Windows: a drive letter with a colon
 // and a separator ("C:\", "c:/"), or two separators (UNC "\\server\share").
@@ -76,17 +83,15 @@ std::string withoutTrailingSeparators(std::string path, PathStyle style = native
 // with the style's separator). "" when folder is "".
 std::string joinPath(const std::string& folder, const std::string& relative, PathStyle style = nativePathStyle);
 
-// [any thread] The maker folder by the rule in use ("<root>/Harlox"), or ""
-// when there is none. Another style than this machine's forms "<root>/Harlox".
-std::string makerFolderPath(const std::string& root, PathStyle style = nativePathStyle);
+// [any thread] The maker folder by the rule in use (own rule: "<root>/Harlox").
+std::string makerFolderPath(const std::string& root);
 
 // [any thread] "<maker>/Quillatone", or "" when there is no maker folder.
-std::string productFolderPath(const std::string& root, PathStyle style = nativePathStyle);
+std::string productFolderPath(const std::string& root);
 
-// [any thread] "<maker>/Quillatone/<relative>", or "" when there is none.
-// relative uses '/' and has no leading slash, e.g. "bin/nef_rec.trc".
-std::string productFilePath(const std::string& root, const std::string& relative,
-                            PathStyle style = nativePathStyle);
+// [any thread] "<maker>/Quillatone/<relative>", or "" when there is no maker
+// folder. relative uses '/' and has no leading slash, e.g. "bin/nef_rec.trc".
+std::string productFilePath(const std::string& root, const std::string& relative);
 
 // [host thread] Creates the seven folders above in order when they are not
 // already directories (POSIX: mkdir with mode 0777, the umask applies;

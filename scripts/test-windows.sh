@@ -32,7 +32,8 @@ export WINEDEBUG=-all
 # One persistent Wine server with its services for all test programs, started
 # here with no terminal: a service started by a test would inherit that
 # test's output pipe and ctest would wait for it forever. Stopped at the end.
-[ -f "$WINEPREFIX/system.reg" ] || echo "== Wine prefix: $WINEPREFIX"
+[ -d "$WINEPREFIX/drive_c" ] || echo "== Wine prefix: $WINEPREFIX"
+mkdir -p "$WINEPREFIX"
 wineserver -p </dev/null >/dev/null 2>&1
 trap 'wineserver -k 2>/dev/null || true' EXIT
 wineboot --init </dev/null >/dev/null 2>&1

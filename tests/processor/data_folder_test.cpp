@@ -81,33 +81,41 @@ TEST(DataFolder, LinuxRootFollowsTheEnvironmentInOrder)
 }
 #endif
 
-TEST(DataFolder, PosixPathsUnderTheMakerFolder)
+TEST(DataFolder, PathsUnderTheMakerFolder)
+{
+    using testsupport::nativePath;
+    EXPECT_EQ(makerFolderPath("/r"), "/r" + nativePath("/Harlox"));
+    EXPECT_EQ(productFolderPath("/r"), "/r" + nativePath("/Harlox/Quillatone"));
+    EXPECT_EQ(productFilePath("/r", "bin/nef_rec.trc"), "/r" + nativePath("/Harlox/Quillatone/bin/nef_rec.trc"));
+    EXPECT_EQ(productFilePath("/", "HP/x.hps"), "/" + nativePath("Harlox/Quillatone/HP/x.hps"));
+    EXPECT_EQ(productFilePath("", "bin/nef_rec.trc"), "");
+    EXPECT_EQ(makerFolderPath(""), "");
+
+    const std::string longRoot = "/" + std::string(5000, 'a');
+    EXPECT_EQ(productFilePath(longRoot, "bin/x").size(), longRoot.size() + 24);
+}
+
+TEST(DataFolder, PosixPaths)
 {
     constexpr PathStyle posix = PathStyle::posix;
-    EXPECT_EQ(makerFolderPath("/r", posix), "/r/Harlox");
-    EXPECT_EQ(productFolderPath("/r", posix), "/r/Harlox/Quillatone");
-    EXPECT_EQ(productFilePath("/r", "bin/nef_rec.trc", posix), "/r/Harlox/Quillatone/bin/nef_rec.trc");
-    EXPECT_EQ(productFilePath("/", "HP/x.hps", posix), "/Harlox/Quillatone/HP/x.hps");
-    EXPECT_EQ(productFilePath("", "bin/nef_rec.trc", posix), "");
-    EXPECT_EQ(makerFolderPath("", posix), "");
+    EXPECT_EQ(joinPath("/r", "Harlox/Quillatone/bin/x", posix), "/r/Harlox/Quillatone/bin/x");
+    EXPECT_EQ(joinPath("/", "Harlox", posix), "/Harlox");
+    EXPECT_EQ(joinPath("", "Harlox", posix), "");
     EXPECT_EQ(withoutTrailingSeparators("/a/b//", posix), "/a/b");
     EXPECT_EQ(withoutTrailingSeparators("///", posix), "/");
     EXPECT_EQ(withoutTrailingSeparators("C:\\", posix), "C:\\");
     EXPECT_TRUE(isAbsolutePath("/x", posix));
     EXPECT_FALSE(isAbsolutePath("C:/x", posix));
-
-    const std::string longRoot = "/" + std::string(5000, 'a');
-    EXPECT_EQ(productFilePath(longRoot, "bin/x", posix).size(), longRoot.size() + 24);
 }
 
 TEST(DataFolder, WindowsPathsKnowDrivesAndShares)
 {
     constexpr PathStyle windows = PathStyle::windows;
-    EXPECT_EQ(makerFolderPath("C:\\Users\\ana", windows), "C:\\Users\\ana\\Harlox");
-    EXPECT_EQ(productFilePath("C:\\Users\\ana", "bin/pretab.qtb", windows),
+    EXPECT_EQ(joinPath("C:\\Users\\ana", "Harlox/Quillatone/bin/pretab.qtb", windows),
               "C:\\Users\\ana\\Harlox\\Quillatone\\bin\\pretab.qtb");
-    EXPECT_EQ(productFilePath("C:\\", "HP/x.hps", windows), "C:\\Harlox\\Quillatone\\HP\\x.hps");
-    EXPECT_EQ(productFolderPath("\\\\srv\\home\\ana", windows), "\\\\srv\\home\\ana\\Harlox\\Quillatone");
+    EXPECT_EQ(joinPath("C:\\", "Harlox", windows), "C:\\Harlox");
+    EXPECT_EQ(joinPath("C:/Users/ana/", "Harlox", windows), "C:/Users/ana/Harlox");
+    EXPECT_EQ(joinPath("\\\\srv\\home\\ana", "Harlox/Quillatone", windows), "\\\\srv\\home\\ana\\Harlox\\Quillatone");
 
     EXPECT_EQ(withoutTrailingSeparators("C:\\Users\\ana\\", windows), "C:\\Users\\ana");
     EXPECT_EQ(withoutTrailingSeparators("C:/Users/ana/", windows), "C:/Users/ana");
