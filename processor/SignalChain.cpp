@@ -1,6 +1,16 @@
-// The per-sample signal chain: 4x interpolation and the fixed-step resampler,
-// gain, saturator, correction filter, the three routings, studio mix, gate
-// and trim, the way back to the output rate and the output peaking stage.
+// The signal chain: 4x interpolation and the fixed-step resampler, gain,
+// saturator, correction filter, the three routings, studio mix, gate and
+// trim, the way back to the output rate and the output peaking stage.
+//
+// Two roads give the same output. The staged road runs a pass of up to
+// stageFrames frames at a time: everything before the convolvers for the whole
+// pass, each active convolver once over the pass, then the rest frame by frame.
+// That holds because the resampler's fixed steps make exactly one internal
+// sample per input frame, and nothing after a convolver feeds back into its
+// input. The frame-by-frame road feeds every convolver one sample per call;
+// it runs whenever the resampler is off its fixed grid, and on request as the
+// reference the staged road is checked against.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -171,30 +181,33 @@ void Controlsgui::chooseRows()
     }
 }
 
-void Controlsgui::runInternalSample(float sL, float sR)
+// Gain, noise, saturator and correction (record 0 for both channels) of one
+// internal sample.
+inline void Controlsgui::correctInternalSample(float sL, float sR, float& cL, float& cR)
 {
-    // 1-2. Gain, noise, saturator.
     float vL = 6.0f * sL + chainNoise.next();
     float vR = 6.0f * sR + chainNoise.next();
     vL = chain::runSaturator(saturatorCoefficients, saturatorState[0], vL);
     vR = chain::runSaturator(saturatorCoefficients, saturatorState[1], vR);
-
-    // 3. Correction, record 0 for both channels.
     const float* record = coefficientTable[0];
-    const float cL = correction::processCorrectionSample(record, poleA1, poleA2, correctionState[0], vL);
-    const float cR = correction::processCorrectionSample(record, poleA1, poleA2, correctionState[1], vR);
+    cL = correction::processCorrectionSample(record, poleA1, poleA2, correctionState[0], vL);
+    cR = correction::processCorrectionSample(record, poleA1, poleA2, correctionState[1], vR);
+}
 
-    // 4. Routing.
+// The rest of one internal sample once its convolvers have run: the routing
+// (placeOutputs: the four place convolvers' outputs), the studio mix, gate and
+// trim, into the output histories.
+inline void Controlsgui::finishInternalSample(Route route, float cL, float cR, const float placeOutputs[4],
+                                              float studioL, float studioR)
+{
     float left, right;
-    if (placeConvolverOn)
+    if (route == Route::places)
     {
-        const float m = (cL + cR) * 0.5f;
         const int pos = placeDelayPosition = placeDelayPosition == 0 ? delayLength - 1 : placeDelayPosition - 1;
         float sumL = 0.0f, sumR = 0.0f;
         for (int k = 0; k < 4; ++k)
         {
-            float y = 0.0f;
-            convolvers[2 + k].process(&m, &y, 1);
+            const float y = placeOutputs[k];
             placeDelay[k][pos] = y;
             placeDelay[k][pos + delayLength] = y;
             const float* d = &placeDelay[k][pos];
@@ -204,7 +217,7 @@ void Controlsgui::runInternalSample(float sL, float sR)
         left = 0.125f * sumL;
         right = 0.125f * sumR;
     }
-    else if (hrirPathOn)
+    else if (route == Route::listener)
     {
         const int pos = hrirDelayPosition = hrirDelayPosition == 0 ? delayLength - 1 : hrirDelayPosition - 1;
         hrirDelay[0][pos] = hrirDelay[0][pos + delayLength] = cL;
@@ -220,15 +233,6 @@ void Controlsgui::runInternalSample(float sL, float sR)
         right = cR;
     }
 
-    // 5. Studio.
-    float studioL = 0.0f, studioR = 0.0f;
-    if (studioConvolverOn)
-    {
-        convolvers[0].process(&cL, &studioL, 1);
-        convolvers[1].process(&cR, &studioR, 1);
-    }
-
-    // 6-7. Gate, trim, into the output history.
     if (wetGateOpen)
     {
         const int s = studioIndex < 0 ? 0 : (studioIndex > 6 ? 6 : studioIndex);
@@ -244,6 +248,172 @@ void Controlsgui::runInternalSample(float sL, float sR)
     chain::pushHistory(outputHistory[1], right * 0.125f);
 }
 
+Controlsgui::Route Controlsgui::currentRoute() const
+{
+    return placeConvolverOn ? Route::places : (hrirPathOn ? Route::listener : Route::dry);
+}
+
+// Back to the output rate at z2, the peaking stage, the outputs, the gate for
+// the next internal sample and the output peaks.
+inline void Controlsgui::emitFrame(const BlockIo& io, int n, float z2, BlockPeaks& peaks)
+{
+    float cL[6], cR[6];
+    chain::interpolatorCoefficients(chain::setB, outputHistory[0], cL);
+    chain::interpolatorCoefficients(chain::setB, outputHistory[1], cR);
+    interpolatedOutput[0] = chain::interpolate(cL, z2);
+    interpolatedOutput[1] = chain::interpolate(cR, z2);
+
+    const float resultL = chain::runPeaking(peakingCoefficients, peakingState[0], interpolatedOutput[0]);
+    const float resultR = chain::runPeaking(peakingCoefficients, peakingState[1], interpolatedOutput[1]);
+    io.out0[n] = resultL;
+    // With the second input unconnected the right output carries the left
+    // result rather than whatever the buffer held.
+    if (io.out1)
+        io.out1[n] = stereoOutput ? resultR : resultL;
+
+    wetGateOpen =
+        ((headphoneCurveLoaded && referenceCurveLoaded) || decodeSelector(params[pMode]) == modePlaces) ? 1 : 0;
+
+    peaks.outL = std::fmax(peaks.outL, std::fabs(resultL));
+    if (io.out1)
+        peaks.outR = std::fmax(peaks.outR, std::fabs(io.out1[n]));
+}
+
+// Frames [first, first + count), each through the whole chain in turn, the
+// convolvers fed one sample per call. Follows the resampler's phase wherever
+// it stands.
+void Controlsgui::renderFrameByFrame(const BlockIo& io, int first, int count, BlockPeaks& peaks)
+{
+    const double quarterStep = double(inputPhaseStep * 0.25f);
+    const double step = double(internalStep);
+    for (int n = first; n < first + count; ++n)
+    {
+        // Read the frame before anything is written: buffers may be shared.
+        // A non-finite sample would stay in the recursive states for good,
+        // so it enters as silence.
+        const float xL = finiteOrZero(io.in0[n]);
+        const float xR = finiteOrZero(io.in1[n]);
+
+        for (int q = 0; q < 4; ++q)
+        {
+            const float uL = q == 0 ? xL : 0.0f;
+            const float uR = q == 0 ? xR : 0.0f;
+            chain::pushHistory(inputHistory[0], interpolation::runFilter(interpolationFilter, interpolationState[0], uL));
+            chain::pushHistory(inputHistory[1], interpolation::runFilter(interpolationFilter, interpolationState[1], uR));
+            if (internalPhase < quarterStep)
+            {
+                float aL[6], aR[6];
+                chain::interpolatorCoefficients(chain::setA, inputHistory[0], aL);
+                chain::interpolatorCoefficients(chain::setA, inputHistory[1], aR);
+                while (internalPhase < quarterStep)
+                {
+                    const float z = float(internalPhase / quarterStep) - 0.5f;
+                    float cL, cR;
+                    correctInternalSample(chain::interpolate(aL, z), chain::interpolate(aR, z), cL, cR);
+                    const Route route = currentRoute();
+                    float placeOutputs[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+                    if (route == Route::places)
+                    {
+                        const float m = (cL + cR) * 0.5f;
+                        for (int k = 0; k < 4; ++k)
+                            convolvers[2 + k].process(&m, &placeOutputs[k], 1);
+                    }
+                    float studioL = 0.0f, studioR = 0.0f;
+                    const bool studio = studioConvolverOn != 0;
+                    if (studio)
+                    {
+                        convolvers[0].process(&cL, &studioL, 1);
+                        convolvers[1].process(&cR, &studioR, 1);
+                    }
+                    finishInternalSample(route, cL, cR, placeOutputs, studioL, studioR);
+                    internalPhase += step;
+                }
+            }
+            internalPhase -= quarterStep;
+        }
+
+        // Only the last phase's output value is kept, so it is the only one
+        // computed.
+        emitFrame(io, n, (1.0f - float(internalPhase / step)) - 0.5f, peaks);
+        peaks.inL = std::fmax(peaks.inL, std::fabs(xL));
+        peaks.inR = std::fmax(peaks.inR, std::fabs(xR));
+    }
+}
+
+// Whether every frame makes exactly one internal sample, at phase 0 of its
+// first quarter, and leaves the phase at 0 again: the grid the staged road
+// relies on. It always holds with the steps initialise sets.
+bool Controlsgui::onFixedGrid() const
+{
+    const double quarterStep = double(inputPhaseStep * 0.25f);
+    return internalPhase == 0.0 && quarterStep > 0.0 && 4.0 * quarterStep == double(internalStep);
+}
+
+// Frames [first, first + count), count <= stageFrames, in stages. On the fixed
+// grid the internal sample sits at z = -0.5 of the input history and the
+// output is read at z2 = 0.5, the values the frame-by-frame road computes
+// there; the phase itself returns to 0 after every frame and is left alone.
+void Controlsgui::renderStaged(const BlockIo& io, int first, int count, BlockPeaks& peaks)
+{
+    const Route route = currentRoute();
+    const bool studio = studioConvolverOn != 0;
+    float* const cL = stageCorrected[0];
+    float* const cR = stageCorrected[1];
+
+    // 1. Every stage before the convolvers, for the whole pass. The whole
+    // input of the pass is read here, before any output is written.
+    for (int i = 0; i < count; ++i)
+    {
+        const float xL = finiteOrZero(io.in0[first + i]);
+        const float xR = finiteOrZero(io.in1[first + i]);
+        float sL = 0.0f, sR = 0.0f;
+        for (int q = 0; q < 4; ++q)
+        {
+            const float uL = q == 0 ? xL : 0.0f;
+            const float uR = q == 0 ? xR : 0.0f;
+            chain::pushHistory(inputHistory[0], interpolation::runFilter(interpolationFilter, interpolationState[0], uL));
+            chain::pushHistory(inputHistory[1], interpolation::runFilter(interpolationFilter, interpolationState[1], uR));
+            if (q == 0)
+            {
+                float aL[6], aR[6];
+                chain::interpolatorCoefficients(chain::setA, inputHistory[0], aL);
+                chain::interpolatorCoefficients(chain::setA, inputHistory[1], aR);
+                sL = chain::interpolate(aL, -0.5f);
+                sR = chain::interpolate(aR, -0.5f);
+            }
+        }
+        correctInternalSample(sL, sR, cL[i], cR[i]);
+        peaks.inL = std::fmax(peaks.inL, std::fabs(xL));
+        peaks.inR = std::fmax(peaks.inR, std::fabs(xR));
+    }
+
+    // 2. Each active convolver once over the pass.
+    if (route == Route::places)
+    {
+        for (int i = 0; i < count; ++i)
+            stagePlaceInput[i] = (cL[i] + cR[i]) * 0.5f;
+        for (int k = 0; k < 4; ++k)
+            convolvers[2 + k].process(stagePlaceInput, stagePlaceOutput[k], size_t(count));
+    }
+    if (studio)
+    {
+        convolvers[0].process(cL, stageStudio[0], size_t(count));
+        convolvers[1].process(cR, stageStudio[1], size_t(count));
+    }
+
+    // 3. The rest, frame by frame.
+    for (int i = 0; i < count; ++i)
+    {
+        float placeOutputs[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+        if (route == Route::places)
+            for (int k = 0; k < 4; ++k)
+                placeOutputs[k] = stagePlaceOutput[k][i];
+        finishInternalSample(route, cL[i], cR[i], placeOutputs, studio ? stageStudio[0][i] : 0.0f,
+                             studio ? stageStudio[1][i] : 0.0f);
+        emitFrame(io, first + i, 0.5f, peaks);
+    }
+}
+
 void Controlsgui::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
     DenormalGuard denormals;
@@ -251,71 +421,19 @@ void Controlsgui::processReplacing(float** inputs, float** outputs, VstInt32 sam
     activeSectionCount = sectionCount;
     chooseRows();
 
-    float peakInL = 0.0f, peakInR = 0.0f, peakOutL = 0.0f, peakOutR = 0.0f;
+    BlockPeaks peaks;
     if (sampleFrames > 0 && inputs && outputs && inputs[0] && outputs[0])
     {
-        const float* in0 = inputs[0];
-        const float* in1 = inputs[1] ? inputs[1] : inputs[0];
-        float* out0 = outputs[0];
-        float* out1 = outputs[1];
-        const double quarterStep = double(inputPhaseStep * 0.25f);
-        const double step = double(internalStep);
-
-        for (VstInt32 n = 0; n < sampleFrames; ++n)
+        const BlockIo io{inputs[0], inputs[1] ? inputs[1] : inputs[0], outputs[0], outputs[1]};
+        if (!frameByFrame && onFixedGrid())
         {
-            // Read the frame before anything is written: buffers may be shared.
-            // A non-finite sample would stay in the recursive states for good,
-            // so it enters as silence.
-            const float xL = finiteOrZero(in0[n]);
-            const float xR = finiteOrZero(in1[n]);
-
-            for (int q = 0; q < 4; ++q)
-            {
-                const float uL = q == 0 ? xL : 0.0f;
-                const float uR = q == 0 ? xR : 0.0f;
-                chain::pushHistory(inputHistory[0], interpolation::runFilter(interpolationFilter, interpolationState[0], uL));
-                chain::pushHistory(inputHistory[1], interpolation::runFilter(interpolationFilter, interpolationState[1], uR));
-                if (internalPhase < quarterStep)
-                {
-                    float cL[6], cR[6];
-                    chain::interpolatorCoefficients(chain::setA, inputHistory[0], cL);
-                    chain::interpolatorCoefficients(chain::setA, inputHistory[1], cR);
-                    while (internalPhase < quarterStep)
-                    {
-                        const float z = float(internalPhase / quarterStep) - 0.5f;
-                        runInternalSample(chain::interpolate(cL, z), chain::interpolate(cR, z));
-                        internalPhase += step;
-                    }
-                }
-                internalPhase -= quarterStep;
-            }
-
-            // Only the last phase's output value is kept, so it is the only
-            // one computed.
-            const float z2 = (1.0f - float(internalPhase / step)) - 0.5f;
-            float cL[6], cR[6];
-            chain::interpolatorCoefficients(chain::setB, outputHistory[0], cL);
-            chain::interpolatorCoefficients(chain::setB, outputHistory[1], cR);
-            interpolatedOutput[0] = chain::interpolate(cL, z2);
-            interpolatedOutput[1] = chain::interpolate(cR, z2);
-
-            const float resultL = chain::runPeaking(peakingCoefficients, peakingState[0], interpolatedOutput[0]);
-            const float resultR = chain::runPeaking(peakingCoefficients, peakingState[1], interpolatedOutput[1]);
-            out0[n] = resultL;
-            // With the second input unconnected the right output carries the
-            // left result rather than whatever the buffer held.
-            if (out1)
-                out1[n] = stereoOutput ? resultR : resultL;
-
-            wetGateOpen = ((headphoneCurveLoaded && referenceCurveLoaded) || decodeSelector(params[pMode]) == modePlaces)
-                              ? 1
-                              : 0;
-
-            peakInL = std::fmax(peakInL, std::fabs(xL));
-            peakInR = std::fmax(peakInR, std::fabs(xR));
-            peakOutL = std::fmax(peakOutL, std::fabs(resultL));
-            if (out1)
-                peakOutR = std::fmax(peakOutR, std::fabs(out1[n]));
+            // Longer blocks than the scratch holds run in several passes.
+            for (int first = 0; first < sampleFrames; first += stageFrames)
+                renderStaged(io, first, std::min(stageFrames, int(sampleFrames) - first), peaks);
+        }
+        else
+        {
+            renderFrameByFrame(io, 0, int(sampleFrames), peaks);
         }
     }
     else if (sampleFrames > 0 && outputs)
@@ -325,8 +443,8 @@ void Controlsgui::processReplacing(float** inputs, float** outputs, VstInt32 sam
             if (outputs[c])
                 std::memset(outputs[c], 0, size_t(sampleFrames) * sizeof(float));
     }
-    inputPeakLeft = peakInL;
-    inputPeakRight = peakInR;
-    outputPeakLeft = peakOutL;
-    outputPeakRight = peakOutR;
+    inputPeakLeft = peaks.inL;
+    inputPeakRight = peaks.inR;
+    outputPeakLeft = peaks.outL;
+    outputPeakRight = peaks.outR;
 }
