@@ -115,6 +115,46 @@ void ComplexMultiplyAccumulate(float* resultRe, float* resultIm, const float* aR
     MultiplyAdd(resultRe, resultIm, aRe, aIm, bRe, bIm, resultRe, resultIm, len);
 }
 
+void ComplexMultiplyAccumulateMany(float* resultRe, float* resultIm, const float* const* aRe,
+                                   const float* const* aIm, const float* const* bRe, const float* const* bIm,
+                                   size_t count, size_t len)
+{
+    if (count == 0)
+        return;
+    const size_t vectorLen = len & ~size_t(7);
+    size_t i = 0;
+    for (; i < vectorLen; i += 8) {
+        Float4 re0 = Load4(resultRe + i), re1 = Load4(resultRe + i + 4);
+        Float4 im0 = Load4(resultIm + i), im1 = Load4(resultIm + i + 4);
+        for (size_t j = 0; j < count; ++j) {
+            const float* ar = aRe[j] + i;
+            const float* ai = aIm[j] + i;
+            const float* br = bRe[j] + i;
+            const float* bi = bIm[j] + i;
+            const Float4 ar0 = Load4(ar), ai0 = Load4(ai), br0 = Load4(br), bi0 = Load4(bi);
+            const Float4 ar1 = Load4(ar + 4), ai1 = Load4(ai + 4), br1 = Load4(br + 4), bi1 = Load4(bi + 4);
+            re0 = (ar0 * br0 + re0) - ai0 * bi0;
+            im0 = (ar0 * bi0 + im0) + br0 * ai0;
+            re1 = (ar1 * br1 + re1) - ai1 * bi1;
+            im1 = (ar1 * bi1 + im1) + br1 * ai1;
+        }
+        Store4(resultRe + i, re0);
+        Store4(resultRe + i + 4, re1);
+        Store4(resultIm + i, im0);
+        Store4(resultIm + i + 4, im1);
+    }
+    for (; i < len; ++i) {
+        float re = resultRe[i], im = resultIm[i];
+        for (size_t j = 0; j < count; ++j) {
+            const float ar = aRe[j][i], ai = aIm[j][i], br = bRe[j][i], bi = bIm[j][i];
+            re = (ar * br + re) - ai * bi;
+            im = (ar * bi + im) + br * ai;
+        }
+        resultRe[i] = re;
+        resultIm[i] = im;
+    }
+}
+
 void ComplexMultiplyAdd(float* resultRe, float* resultIm, const float* aRe, const float* aIm, const float* bRe,
                         const float* bIm, const float* cRe, const float* cIm, size_t len)
 {

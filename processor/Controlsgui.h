@@ -222,7 +222,8 @@ private:
     // direct taps' delay line.
     float poleA1[sectionCount];
     float poleA2[sectionCount];
-    correction::CorrectionFilterState correctionState[2];
+    correction::CorrectionPairState correctionState;
+    correction::CorrectionPairRecord correctionLayout;  // record 0 and the poles, laid out once per block
     int32_t activeSectionCount;
 
     // 8-9. Listener responses.
@@ -240,10 +241,12 @@ private:
 
     // 11. Rows of this block: listener path L0 L1 X0 X1 R0 R1 Y0 Y1, place
     // path left and right ear of sources 1-4; and the listener rows blended
-    // once per block (left direct, left cross, right direct, right cross).
+    // once per block, for the left and the right output, laid out tap pair by
+    // tap pair: the pair of the row read with the left delay line, then the
+    // pair of the row read with the right one.
     const float* hrirRowPointers[8];
     const float* placeRowPointers[8];
-    float blendedRows[4][hrirRowStride];
+    float listenerRows[2][2 * hrirTaps];
 
     // 12. Saturator.
     chain::SaturatorState saturatorState[2];

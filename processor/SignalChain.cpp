@@ -55,35 +55,62 @@ inline float finiteOrZero(float x)
     return std::isfinite(x) ? x : 0.0f;
 }
 
-// sum over t < 218 of a[t] * b[t], in four interleaved partial sums.
-inline float dot218(const float* a, const float* b)
+typedef float Float4 __attribute__((vector_size(16)));
+
+inline Float4 load4(const float* p)
 {
-    float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
+    Float4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// (a[0], a[1], b[0], b[1])
+inline Float4 loadPairs(const float* a, const float* b)
+{
+    float v[4] = {a[0], a[1], b[0], b[1]};
+    return load4(v);
+}
+
+// da = sum over t < 218 of a[t] * d[t], and db likewise with b: each as four
+// partial sums over t = j mod 4 (the last two taps into the first), added as
+// (s0 + s1) + (s2 + s3).
+inline void dot218Twice(const float* a, const float* b, const float* d, float& da, float& db)
+{
+    Float4 accA = {0.0f, 0.0f, 0.0f, 0.0f}, accB = accA;
     int t = 0;
     for (; t + 4 <= Controlsgui::hrirTaps; t += 4)
     {
-        s0 += a[t] * b[t];
-        s1 += a[t + 1] * b[t + 1];
-        s2 += a[t + 2] * b[t + 2];
-        s3 += a[t + 3] * b[t + 3];
+        const Float4 x = load4(d + t);
+        accA += load4(a + t) * x;
+        accB += load4(b + t) * x;
     }
+    float a0 = accA[0], b0 = accB[0];
     for (; t < Controlsgui::hrirTaps; ++t)
-        s0 += a[t] * b[t];
-    return (s0 + s1) + (s2 + s3);
+    {
+        a0 += a[t] * d[t];
+        b0 += b[t] * d[t];
+    }
+    da = (a0 + accA[1]) + (accA[2] + accA[3]);
+    db = (b0 + accB[1]) + (accB[2] + accB[3]);
 }
 
-inline float dot218Pair(const float* a, const float* da, const float* b, const float* db)
+// Both outputs of the listener path: rows holds, per tap pair p, the pair of
+// the direct row then the pair of the cross row (left: direct with dL, cross
+// with dR; right: cross with dL, direct with dR). Each output is the sum of
+// four partial sums, direct even and odd taps, cross even and odd taps,
+// added as (direct even + cross even) + (direct odd + cross odd).
+inline void listenerDots(const float (*rows)[2 * Controlsgui::hrirTaps], const float* dL, const float* dR,
+                         float& left, float& right)
 {
-    float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
-    int t = 0;
-    for (; t + 2 <= Controlsgui::hrirTaps; t += 2)
+    Float4 accL = {0.0f, 0.0f, 0.0f, 0.0f}, accR = accL;
+    for (int t = 0; t < Controlsgui::hrirTaps; t += 2)
     {
-        s0 += a[t] * da[t];
-        s1 += b[t] * db[t];
-        s2 += a[t + 1] * da[t + 1];
-        s3 += b[t + 1] * db[t + 1];
+        const Float4 x = loadPairs(dL + t, dR + t);
+        accL += load4(rows[0] + 2 * t) * x;
+        accR += load4(rows[1] + 2 * t) * x;
     }
-    return (s0 + s1) + (s2 + s3);
+    left = (accL[0] + accL[2]) + (accL[1] + accL[3]);
+    right = (accR[0] + accR[2]) + (accR[1] + accR[3]);
 }
 
 } // namespace
@@ -95,7 +122,7 @@ void Controlsgui::updateSampleRateFilters()
     // Correction poles: fixed, 50 Hz to 20 kHz at 48 kHz whatever the rate.
     correction::computeCorrectionPoles(poleA1, poleA2);
 
-    correctionState[0].clearHistory();
+    correctionState.clearHistory(0);
     saturatorState[0].reset();
     saturatorCoefficients.update(internalRate);
 }
@@ -157,8 +184,10 @@ void Controlsgui::chooseRows()
         g = (sum > 0.0f && std::isfinite(sum)) ? 1.0f / sum : 1.0f;
     }
     // Blend each row pair once for the block: left direct, left cross (times
-    // g), right direct, right cross (times g).
+    // g), right direct, right cross (times g); then lay them out tap pair by
+    // tap pair for listenerDots, the rows read with dL first.
     const float w0 = 1.0f - f;
+    float blended[4][hrirTaps];
     for (int k = 0; k < 4; ++k)
     {
         const float* r0 = hrirRowPointers[2 * k];
@@ -167,9 +196,17 @@ void Controlsgui::chooseRows()
         for (int t = 0; t < hrirTaps; ++t)
         {
             const float blend = w0 * r0[t] + f * r1[t];
-            blendedRows[k][t] = (k & 1) ? gain * blend : blend;
+            blended[k][t] = (k & 1) ? gain * blend : blend;
         }
     }
+    for (int t = 0; t < hrirTaps; t += 2)
+        for (int j = 0; j < 2; ++j)
+        {
+            listenerRows[0][2 * t + j] = blended[0][t + j];      // left direct, with dL
+            listenerRows[0][2 * t + 2 + j] = blended[1][t + j];  // left cross, with dR
+            listenerRows[1][2 * t + j] = blended[3][t + j];      // right cross, with dL
+            listenerRows[1][2 * t + 2 + j] = blended[2][t + j];  // right direct, with dR
+        }
 
     const int e2 = e >= 0 ? e : e + 50;
     const int placeRows[4] = {50 * (3 + a) + e2 + 16, 50 * (21 + a) + e2 + 32, 50 * (3 + a) + e + 48,
@@ -181,17 +218,15 @@ void Controlsgui::chooseRows()
     }
 }
 
-// Gain, noise, saturator and correction (record 0 for both channels) of one
-// internal sample.
+// Gain, noise, saturator and correction (record 0 of the block, for both
+// channels) of one internal sample.
 inline void Controlsgui::correctInternalSample(float sL, float sR, float& cL, float& cR)
 {
     float vL = 6.0f * sL + chainNoise.next();
     float vR = 6.0f * sR + chainNoise.next();
     vL = chain::runSaturator(saturatorCoefficients, saturatorState[0], vL);
     vR = chain::runSaturator(saturatorCoefficients, saturatorState[1], vR);
-    const float* record = coefficientTable[0];
-    cL = correction::processCorrectionSample(record, poleA1, poleA2, correctionState[0], vL);
-    cR = correction::processCorrectionSample(record, poleA1, poleA2, correctionState[1], vR);
+    correction::processCorrectionPair(correctionLayout, correctionState, vL, vR, cL, cR);
 }
 
 // The rest of one internal sample once its convolvers have run: the routing
@@ -210,9 +245,10 @@ inline void Controlsgui::finishInternalSample(Route route, float cL, float cR, c
             const float y = placeOutputs[k];
             placeDelay[k][pos] = y;
             placeDelay[k][pos + delayLength] = y;
-            const float* d = &placeDelay[k][pos];
-            sumL += dot218(placeRowPointers[2 * k], d);
-            sumR += dot218(placeRowPointers[2 * k + 1], d);
+            float dotL, dotR;
+            dot218Twice(placeRowPointers[2 * k], placeRowPointers[2 * k + 1], &placeDelay[k][pos], dotL, dotR);
+            sumL += dotL;
+            sumR += dotR;
         }
         left = 0.125f * sumL;
         right = 0.125f * sumR;
@@ -222,10 +258,7 @@ inline void Controlsgui::finishInternalSample(Route route, float cL, float cR, c
         const int pos = hrirDelayPosition = hrirDelayPosition == 0 ? delayLength - 1 : hrirDelayPosition - 1;
         hrirDelay[0][pos] = hrirDelay[0][pos + delayLength] = cL;
         hrirDelay[1][pos] = hrirDelay[1][pos + delayLength] = cR;
-        const float* dL = &hrirDelay[0][pos];
-        const float* dR = &hrirDelay[1][pos];
-        left = dot218Pair(blendedRows[0], dL, blendedRows[1], dR);
-        right = dot218Pair(blendedRows[2], dR, blendedRows[3], dL);
+        listenerDots(listenerRows, &hrirDelay[0][pos], &hrirDelay[1][pos], left, right);
     }
     else
     {
@@ -419,6 +452,7 @@ void Controlsgui::processReplacing(float** inputs, float** outputs, VstInt32 sam
     DenormalGuard denormals;
     takeHandOverFlags();
     activeSectionCount = sectionCount;
+    correctionLayout.prepare(coefficientTable[0], poleA1, poleA2);
     chooseRows();
 
     BlockPeaks peaks;

@@ -15,7 +15,7 @@
 //
 // Usage: processor_worst_block_bench [periods per run, default 12] [runs, default 3]
 //        processor_worst_block_bench --callgrind MODE PHASE
-//        processor_worst_block_bench --dump FILE
+//        processor_worst_block_bench --dump FILE [frame-by-frame]
 // With --callgrind, under valgrind --tool=callgrind --collect-atstart=no, only
 // the block of the given phase (of mode 0 MIX, 1 MIX moveable 0,
 // 2 HEADPHONES, 3 PLACES) is counted.
@@ -83,8 +83,9 @@ double processSeconds()
 class Runner
 {
 public:
-    explicit Runner(const Mode& m) : fx(new Controlsgui(benchHost))
+    explicit Runner(const Mode& m, bool frameByFrame = false) : fx(new Controlsgui(benchHost))
     {
+        fx->setFrameByFrame(frameByFrame);
         fx->setSampleRate(48000.0f);
         fx->setBlockSize(kBlock);
         fx->resume();
@@ -217,14 +218,14 @@ double zitaCpu(const Mode& m, const Runner& r, int blocks)
 
 // Writes every mode's output of 4 tail periods, so that two builds can be
 // compared sample for sample.
-int dumpOutputs(const char* path)
+int dumpOutputs(const char* path, bool frameByFrame)
 {
     FILE* f = std::fopen(path, "wb");
     if (!f)
         return 1;
     for (const Mode& m : kModes)
     {
-        Runner r(m);
+        Runner r(m, frameByFrame);
         for (int b = 0; b < 4 * kPhases; ++b)
             r.block(f);
     }
@@ -240,8 +241,8 @@ int main(int argc, char** argv)
     if (argc == 4 && std::string(argv[1]) == "--callgrind")
         return callgrindOne(std::atoi(argv[2]) & 3, std::atoi(argv[3]) % kPhases);
 
-    if (argc == 3 && std::string(argv[1]) == "--dump")
-        return dumpOutputs(argv[2]);
+    if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--dump")
+        return dumpOutputs(argv[2], argc == 4 && std::string(argv[3]) == "frame-by-frame");
 
     const int periods = argc > 1 ? std::max(1, std::atoi(argv[1])) : 12;
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
