@@ -7,6 +7,7 @@
 // calls of other lengths.
 #include <functional>
 
+#include "AllocationCounter.h"
 #include "ControlsguiTestSupport.h"
 
 namespace
@@ -159,6 +160,31 @@ TEST(StagedChain, OneFrameBlocksAreBitIdenticalWithConvolvers)
         EXPECT_GT(qtest::rms(refL, 0), 1e-3);
         EXPECT_EQ(outL, refL);
         EXPECT_EQ(outR, refR);
+    }
+}
+
+TEST(StagedChain, BlocksLongerThanAnnouncedAllocateNothing)
+{
+    // Announced 512; blocks of 1 and of 4099 frames after a place change,
+    // taken by a 64-frame block first.
+    DataFolder data;
+    writeData(data);
+    Instance fx;
+    fx.set(15, 1.0f);
+    fx.set(25, 0.0f);
+    std::vector<float> l = qtest::sine(4099, 300, 0.5), r = qtest::sine(4099, 700, 0.5);
+    allocationsOfOneBlock(fx, l, r);
+    for (const int frames : {4099, 1, 4099})
+    {
+        float* ins[2] = {l.data(), r.data()};
+        std::vector<float> outL(l.size()), outR(r.size());
+        float* outs[2] = {outL.data(), outR.data()};
+        allocations = 0;
+        counting = true;
+        fx.effect->processReplacing(fx.effect, ins, outs, frames);
+        counting = false;
+        EXPECT_EQ(allocations.load(), 0) << frames;
+        EXPECT_GT(*fx.object().getOutputPeakLeft(), 0.0f);
     }
 }
 
