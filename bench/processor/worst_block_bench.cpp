@@ -93,7 +93,7 @@ public:
         fx->setParameter(15, m.mode);
         // The first blocks take the hand-over flags; then align to a period.
         for (int b = 0; b < kPhases; ++b)
-            warmup[b] = block();
+            block();
     }
 
     double block(FILE* dump = nullptr)
@@ -119,8 +119,6 @@ public:
 
     void set(int index, float value) { fx->setParameter(index, value); }
     const float* response(int convolver) const { return fx->getConvolverResponse(convolver); }
-
-    double warmup[kPhases];
 
 private:
     std::unique_ptr<Controlsgui> fx;
@@ -246,7 +244,8 @@ int main(int argc, char** argv)
 
     const int periods = argc > 1 ? std::max(1, std::atoi(argv[1])) : 12;
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
-    std::printf("48 kHz, %d-frame blocks (budget %.3f ms), %d tail periods of %d blocks x %d runs per mode\n",
+    std::printf("48 kHz, %d-frame blocks (budget %.3f ms), %d tail periods of %d blocks x %d rounds per mode; "
+                "CPU: lowest round\n",
                 kBlock, 1e3 * kBlock / 48000.0, periods, kPhases, runs);
     std::printf("%-20s | %8s | %8s | %10s | %10s | %21s | %21s | %10s\n", "mode", "CPU", "zita CPU", "worst",
                 "99.9 %", "worst phase (min)", "worst phase (median)", "next phase");
@@ -258,35 +257,33 @@ int main(int argc, char** argv)
             warm.block();
         zitaCpu(kModes[0], warm, 2 * kPhases);
     }
-    double modeCpu[4] = {}, modeZita[4] = {};
-    for (const Mode& m : kModes)
-    {
-        std::vector<std::vector<double>> byPhase(kPhases);
-        double worst = 0.0, bestRun = 1e9, bestZita = 1e9;
-        for (int run = 0; run < runs; ++run)
+    // Rounds of all four modes, each followed by zita on its convolutions, so
+    // that figures set side by side were taken close together in time.
+    constexpr size_t modeCount = sizeof kModes / sizeof kModes[0];
+    std::vector<std::vector<std::vector<double>>> phases(modeCount, std::vector<std::vector<double>>(kPhases));
+    double worstOf[modeCount] = {}, modeCpu[modeCount], modeZita[modeCount];
+    for (size_t mi = 0; mi < modeCount; ++mi)
+        modeCpu[mi] = modeZita[mi] = 1e9;
+    for (int run = 0; run < runs; ++run)
+        for (size_t mi = 0; mi < modeCount; ++mi)
         {
-            Runner r(m);
+            Runner r(kModes[mi]);
             double total = 0.0;
-            if (std::getenv("SHOW_WARMUP"))
-            {
-                for (int b = 0; b < kPhases; ++b)
-                    std::printf("%.3f ", 1e3 * r.warmup[b]);
-                std::printf("\n");
-            }
             for (int b = 0; b < periods * kPhases; ++b)
             {
                 const double t = r.block();
-                byPhase[size_t(b % kPhases)].push_back(t);
+                phases[mi][size_t(b % kPhases)].push_back(t);
                 total += t;
-                worst = std::max(worst, t);
+                worstOf[mi] = std::max(worstOf[mi], t);
             }
-            bestRun = std::min(bestRun, total / (double(periods * kPhases) * kBlock / 48000.0));
-            // zita in the same run, right after the processor.
-            bestZita = std::min(bestZita, zitaCpu(m, r, periods * kPhases));
+            modeCpu[mi] = std::min(modeCpu[mi], total / (double(periods * kPhases) * kBlock / 48000.0));
+            modeZita[mi] = std::min(modeZita[mi], zitaCpu(kModes[mi], r, periods * kPhases));
         }
+    for (const Mode& m : kModes)
+    {
         const size_t mi = size_t(&m - kModes);
-        modeCpu[mi] = bestRun;
-        modeZita[mi] = bestZita;
+        auto& byPhase = phases[mi];
+        const double worst = worstOf[mi], bestRun = modeCpu[mi], bestZita = modeZita[mi];
         std::vector<double> all;
         for (const auto& v : byPhase)
             all.insert(all.end(), v.begin(), v.end());
