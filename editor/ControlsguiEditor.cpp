@@ -5,6 +5,8 @@
 #include "ModelTables.h"
 #include "Theme.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -253,6 +255,26 @@ void ControlsguiEditor::buildModeControls(double W, double T)
     }
 }
 
+bool ControlsguiEditor::showRoomAngle(int index)
+{
+    // 0..1 becomes -1.5..1.5 radians; the drag accumulator goes where the
+    // view's own drag would leave it. The editor's own sends come back here
+    // a rounding away from the view's angle: those change nothing.
+    const float angle = 3.0f * parameter(index) - 1.5f;
+    float& shown = index == 3 ? roomView->azimuth : roomView->elevation;
+    float& accumulator = index == 3 ? roomView->dragX : roomView->dragY;
+    if (!(std::fabs(angle - shown) > 1e-6f))
+        return false;
+    shown = angle;
+    accumulator = angle / radiansPerDragStep;
+    return true;
+}
+
+void ControlsguiEditor::showHighlightedPair()
+{
+    roomView->highlightedPair = std::clamp(truncatedIndex(2.0f * parameter(16)), 0, 2);
+}
+
 void ControlsguiEditor::buildLowerControls(double W, double H, double cx)
 {
     roomView = new VezuRezo_SwirlingRoom(CRect(0, 240, W, H), this, 8, nullptr, nullptr, CPoint(0, 0), 0);
@@ -264,10 +286,9 @@ void ControlsguiEditor::buildLowerControls(double W, double H, double cx)
     for (int i = 0; i < 6; ++i)
         setHandleValue(i, parameter(9 + i));
     setTooltip(roomView, "In room mode, Ctrl-click for default orientation.");
-    roomView->azimuth = 3.0f * parameter(3) - 1.5f;
-    roomView->dragX = roomView->azimuth / radiansPerDragStep;
-    roomView->elevation = 3.0f * parameter(4) - 1.5f;
-    roomView->dragY = roomView->elevation / radiansPerDragStep;
+    showRoomAngle(3);
+    showRoomAngle(4);
+    showHighlightedPair();
     roomView->selector = parameter(37) >= 0.1f ? 1 : 0;
     const int m = truncatedIndex(2.0f * parameter(15) + 0.49f);
     roomView->curveMode = m == 1 ? 1 : 0;

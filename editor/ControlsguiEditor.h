@@ -93,6 +93,10 @@ private:
     void automate(int index, float value);
     void redraw(VSTGUI::CView* view);
     void setHandleValue(int entry, float value);
+    // Room view from parameter 3 or 4; true when the angle moved.
+    bool showRoomAngle(int index);
+    // Room view's highlighted pair from the MIX variant (parameter 16).
+    void showHighlightedPair();
     Controlsgui* processor() const;
 
     void buildTitleBar(double W);

@@ -98,6 +98,10 @@ void ControlsguiEditor::applyParameter(int index)
     case 2:
         studioMenu->setValue(float(truncatedIndex(p * 100.0f + 0.49f)));
         break;
+    case 3: case 4:
+        if (showRoomAngle(index))
+            roomView->setDirty(true);
+        break;
     case 6:
         loudnessKnob->setValue(p);
         break;
@@ -117,6 +121,11 @@ void ControlsguiEditor::applyParameter(int index)
     case 16: case 17: case 18:
         syncVolumeKnob();
         variantSwitch[index - 16]->setValue(p);
+        if (index == 16)
+        {
+            showHighlightedPair();
+            roomView->setDirty(true);
+        }
         break;
     case 21:
         syncVolumeKnob();
@@ -129,6 +138,9 @@ void ControlsguiEditor::applyParameter(int index)
     case 25: case 26: case 27:
         syncVolumeKnob();
         placeMenu[index - 25]->setValue(float(truncatedIndex(p * 100.0f + 0.49f)));
+        break;
+    case 28: case 29: case 30: case 31: case 32: case 33: case 34: case 35: case 36:
+        syncVolumeKnob();  // a program or preset brings new trims
         break;
     case 37:
         roomView->selector = p >= 0.1f ? 1 : 0;

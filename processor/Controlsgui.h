@@ -110,6 +110,18 @@ public:
     virtual void convertAllCurveFiles();                                    // [host thread]
     virtual void createDataFolders();                                       // [host thread]
 
+    // Designs that build their own fit matrices on every call (about as slow
+    // as building the design tables); nothing in the plug-in calls them.
+    // designFromBuiltInCurve fits table[record] to built-in curve model (0..10),
+    // its second level list for record 1, the first otherwise, through
+    // desiredGain; designFromBuiltInCurveZero does so for model 0 into the
+    // running record. designFromMagnitudePair fits out to b / a, both float[8193]
+    // raised in place to at least 0.001. A failed fit leaves the record as it
+    // was. [host thread]
+    void designFromBuiltInCurve(int32_t model, float** table, int32_t record);
+    void designFromBuiltInCurveZero();
+    void designFromMagnitudePair(float* a, float* b, float* out);
+
     // Non-virtual accessors for the editor (read without a lock).
     float* getTargetCurve() { return targetCurve; }            // [any thread]
     static constexpr int getTargetCurveSize() { return designBins; }  // [any thread]

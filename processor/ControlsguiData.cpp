@@ -2,9 +2,12 @@
 // loaders, the studio synthesis, the target curve and the correction design.
 // Each operation forwards to the free functions of its module with this
 // processor's arrays.
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
+#include "BuiltInCurves.h"
 #include "Controlsgui.h"
 #include "CorrectionDesign.h"
 #include "CurveFile.h"
@@ -14,6 +17,7 @@
 #include "ListenerResponses.h"
 #include "ModelTables.h"
 #include "PlaceResponses.h"
+#include "SelfContainedDesign.h"
 #include "StudioSynthesis.h"
 #include "TargetCurve.h"
 #include "WaveFile.h"
@@ -198,6 +202,31 @@ void Controlsgui::buildDesignTables()
 {
     correction::buildDesignTablesAndCache(datafiles::productFilePath(dataRoot, correction::designCacheRelativePath),
                                           poleA1, poleA2, tablesOf(basisReal, basisImag, normalInverse));
+}
+
+void Controlsgui::designFromBuiltInCurve(int32_t model, float** table, int32_t record)
+{
+    if (!table || record < 0 || record >= recordsPerGroup || !table[record])
+        return;
+    const correction::BuiltInCurve& source = correction::builtInCurve(model);
+    const std::unique_ptr<CurveList> curve(new CurveList);
+    curve->count = source.count;
+    const float* levels = record == 1 ? source.secondDb : source.firstDb;
+    std::copy(source.hz, source.hz + source.count, curve->hz);
+    std::copy(levels, levels + source.count, curve->db);
+    correction::designFromCurve(*curve, poleA1, poleA2, designScratch[correction::desiredGainArray],
+                                table[record]);
+}
+
+void Controlsgui::designFromBuiltInCurveZero()
+{
+    designFromBuiltInCurve(0, coefficientPointers[0], 0);
+}
+
+void Controlsgui::designFromMagnitudePair(float* a, float* b, float* out)
+{
+    if (a && b && out)
+        correction::designFromMagnitudePair(a, b, poleA1, poleA2, out);
 }
 
 // ---------------------------------------------------------------------------

@@ -125,6 +125,41 @@ void fitCoefficients(const DesignTableArrays& tables, const double* hRe, const d
     Eigen::Map<Eigen::VectorXd>(coefficients, recordSize).noalias() = n * projection;
 }
 
+bool fitMinimumPhase(const float* magnitude, const DesignTableArrays& tables, float record[recordSize])
+{
+    try
+    {
+        std::vector<float> phase(designFftSize);
+        if (!minimumPhase(magnitude, phase.data()))
+            return false;
+
+        std::vector<double> hRe(designBinCount), hIm(designBinCount);
+        for (int k = 0; k < designBinCount; ++k)
+        {
+            hRe[k] = static_cast<double>(magnitude[k] * std::cos(phase[k]));
+            hIm[k] = static_cast<double>(magnitude[k] * std::sin(phase[k]));
+        }
+
+        double coefficients[recordSize];
+        fitCoefficients(tables, hRe.data(), hIm.data(), coefficients);
+
+        // Publish only a finite record: the running filter keeps the last good one.
+        float rounded[recordSize];
+        for (int r = 0; r < recordSize; ++r)
+        {
+            rounded[r] = static_cast<float>(coefficients[r]);
+            if (!std::isfinite(rounded[r]))
+                return false;
+        }
+        std::copy(rounded, rounded + recordSize, record);
+        return true;
+    }
+    catch (...)
+    {
+        return false;
+    }
+}
+
 bool designCorrectionFilter(const CorrectionDesignInput& input, const DesignTableArrays& tables,
                             float (*scratch)[designFftSize], unsigned char& curveFlagA,
                             unsigned char& curveFlagB, float record[recordSize])
@@ -178,30 +213,7 @@ bool designCorrectionFilter(const CorrectionDesignInput& input, const DesignTabl
             desired[i] = (loudness[i] * blend + (1.0f - blend)) * x;
         }
 
-        std::vector<float> phase(designFftSize);
-        if (!minimumPhase(desired, phase.data()))
-            return false;
-
-        std::vector<double> hRe(designBinCount), hIm(designBinCount);
-        for (int k = 0; k < designBinCount; ++k)
-        {
-            hRe[k] = static_cast<double>(desired[k] * std::cos(phase[k]));
-            hIm[k] = static_cast<double>(desired[k] * std::sin(phase[k]));
-        }
-
-        double coefficients[recordSize];
-        fitCoefficients(tables, hRe.data(), hIm.data(), coefficients);
-
-        // Publish only a finite record: the running filter keeps the last good one.
-        float rounded[recordSize];
-        for (int r = 0; r < recordSize; ++r)
-        {
-            rounded[r] = static_cast<float>(coefficients[r]);
-            if (!std::isfinite(rounded[r]))
-                return false;
-        }
-        std::copy(rounded, rounded + recordSize, record);
-        return true;
+        return fitMinimumPhase(desired, tables, record);
     }
     catch (...)
     {

@@ -57,6 +57,12 @@ void updateCurveFlags(const float* params, unsigned char& curveFlagA, unsigned c
 void fitCoefficients(const DesignTableArrays& tables, const double* hRe, const double* hIm,
                      double coefficients[recordSize]);
 
+// Steps shared by every design: gives the magnitude[0..8192] minimum phase and
+// fits the 211 coefficients to it; writes record only when every coefficient
+// is finite. False (record untouched) otherwise or when memory ran out;
+// nothing escapes. [host thread]
+bool fitMinimumPhase(const float* magnitude, const DesignTableArrays& tables, float record[recordSize]);
+
 // The whole design: writes the work arrays, the two curve flags and, when
 // every coefficient is finite, the record. Returns false (record untouched)
 // when the fit is not finite or memory ran out; nothing escapes.

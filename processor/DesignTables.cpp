@@ -232,6 +232,18 @@ bool buildDesignTables(const float* poleA1, const float* poleA2, const DesignTab
     try
     {
         computeBasis(poleA1, poleA2, t);
+    }
+    catch (...)
+    {
+        return false;
+    }
+    return computeNormalInverse(t);
+}
+
+bool computeNormalInverse(const DesignTableArrays& t)
+{
+    try
+    {
         const TableMap hr(t.basisReal, rows, bins);
         const TableMap hi(t.basisImag, rows, bins);
 

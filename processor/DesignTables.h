@@ -32,6 +32,10 @@ void basisValue(const float* poleA1, const float* poleA2, int row, int bin, doub
 // Computes basisReal and basisImag for every row and bin. [any thread]
 void computeBasis(const float* poleA1, const float* poleA2, const DesignTableArrays& tables);
 
+// Computes normalInverse from the two basis tables. False when memory ran
+// out or the result is not finite; nothing escapes. [host thread]
+bool computeNormalInverse(const DesignTableArrays& tables);
+
 // Computes all three tables. False when memory ran out or the result is not
 // finite; nothing escapes. [host thread]
 bool buildDesignTables(const float* poleA1, const float* poleA2, const DesignTableArrays& tables);

@@ -13,7 +13,7 @@ inline namespace QUILLATONE_VSTGUI_NS {
 namespace {
 constexpr int32_t kDisabledFlag = 1, kCheckedFlag = 2, kSeparatorFlag = 4, kTitleFlag = 8;
 
-void setMenuFont(cairo_t* cr) {
+void setMenuFont(cairo_t* cr, double size) {
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
     cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
@@ -21,7 +21,7 @@ void setMenuFont(cairo_t* cr) {
     cairo_set_font_options(cr, options);
     cairo_font_options_destroy(options);
     cairo_set_font_face(cr, CFontDesc::faceFor("DejaVu Sans", 0));
-    cairo_set_font_size(cr, PopupMenuModel::kFontSize);
+    cairo_set_font_size(cr, size);
 }
 } // namespace
 
@@ -45,14 +45,9 @@ bool PopupMenuModel::selectable(int i) const {
 }
 
 void PopupMenuModel::layout(int screenWidth, int screenHeight) {
-    int n = std::max(1, size());
-    int fit = std::max(1, screenHeight / kRowHeight);
-    rows = std::min({perColumn > 0 ? perColumn : n, n, fit});
-    cols = (n + rows - 1) / rows;
-
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
     cairo_t* cr = cairo_create(s);
-    setMenuFont(cr);
+    setMenuFont(cr, kFontSize);
     double widest = 0;
     for (const Item& it : items) {
         cairo_text_extents_t ext;
@@ -61,7 +56,13 @@ void PopupMenuModel::layout(int screenWidth, int screenHeight) {
     }
     cairo_destroy(cr);
     cairo_surface_destroy(s);
-    colWidth = int(std::ceil(widest)) + kColumnPadding;
+    const PopupLayout fitted = layoutPopup(size(), perColumn, widest, screenWidth, screenHeight);
+    rows = fitted.rows;
+    cols = fitted.columns;
+    colWidth = fitted.columnWidth;
+    rowPixels = fitted.rowHeight;
+    fontPixels = fitted.fontSize;
+    cutTitles = fitted.titlesCut;
     visibleWidth = std::min(cols * colWidth, std::max(colWidth, screenWidth));
     scrollColumns = 0;
     if (hover >= 0) { // keep the current item in view
@@ -76,7 +77,7 @@ PixelRect PopupMenuModel::itemRect(int i) const {
     if (i < 0 || i >= size())
         return {};
     int col = i / rows - scrollColumns, row = i % rows;
-    PixelRect r{col * colWidth, row * kRowHeight, (col + 1) * colWidth, (row + 1) * kRowHeight};
+    PixelRect r{col * colWidth, row * rowPixels, (col + 1) * colWidth, (row + 1) * rowPixels};
     if (r.x1 <= 0 || r.x0 >= visibleWidth)
         return {};
     return r;
@@ -85,7 +86,7 @@ PixelRect PopupMenuModel::itemRect(int i) const {
 int PopupMenuModel::itemAt(int x, int y) const {
     if (x < 0 || y < 0 || x >= visibleWidth || y >= height())
         return -1;
-    int i = (x / colWidth + scrollColumns) * rows + y / kRowHeight;
+    int i = (x / colWidth + scrollColumns) * rows + y / rowPixels;
     return i < size() ? i : -1;
 }
 
@@ -180,7 +181,8 @@ void PopupMenuModel::draw(cairo_t* cr) const {
     cairo_save(cr);
     cairo_set_source_rgb(cr, 0.16, 0.16, 0.16);
     cairo_paint(cr);
-    setMenuFont(cr);
+    setMenuFont(cr, fontPixels);
+    const double scale = fontPixels / kFontSize;
     cairo_font_extents_t fe;
     cairo_font_extents(cr, &fe);
     for (int i = 0; i < size(); ++i) {
@@ -201,13 +203,20 @@ void PopupMenuModel::draw(cairo_t* cr) const {
         }
         double grey = selectable(i) ? 0.9 : 0.5;
         cairo_set_source_rgb(cr, grey, grey, grey);
-        double baseline = r.y0 + (kRowHeight + fe.ascent - fe.descent) / 2;
+        double baseline = r.y0 + (rowPixels + fe.ascent - fe.descent) / 2;
         if (i == currentIndex || (it.flags & kCheckedFlag)) {
-            cairo_move_to(cr, r.x0 + 5, baseline);
+            cairo_move_to(cr, r.x0 + 5 * scale, baseline);
             cairo_show_text(cr, "\xE2\x80\xA2"); // bullet
         }
-        cairo_move_to(cr, r.x0 + 16, baseline);
+        if (cutTitles) {
+            cairo_save(cr);
+            cairo_rectangle(cr, r.x0, r.y0, r.x1 - r.x0 - 2, r.y1 - r.y0);
+            cairo_clip(cr);
+        }
+        cairo_move_to(cr, r.x0 + 16 * scale, baseline);
         cairo_show_text(cr, it.title.c_str());
+        if (cutTitles)
+            cairo_restore(cr);
     }
     cairo_set_source_rgb(cr, 0.45, 0.45, 0.45);
     cairo_set_line_width(cr, 1);

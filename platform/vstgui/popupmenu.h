@@ -1,8 +1,10 @@
-// Internal: the backend-free model of a pop-up menu: layout in columns,
+// Internal: the backend-free model of a pop-up menu: layout in columns
+// (popuplayout.h),
 // hit-testing, hover, keyboard navigation and drawing.
 #pragma once
 
 #include "platform.h"
+#include "popuplayout.h"
 
 #include <cstdint>
 #include <functional>
@@ -20,9 +22,9 @@ public:
         std::string title;
         int32_t flags = 0; // CMenuItem flags
     };
-    static constexpr int kRowHeight = 18;
-    static constexpr double kFontSize = 13;
-    static constexpr int kColumnPadding = 24;
+    static constexpr int kRowHeight = PopupLayoutRules::kRowHeight;
+    static constexpr double kFontSize = PopupLayoutRules::kFontSize;
+    static constexpr int kColumnPadding = PopupLayoutRules::kColumnPadding;
 
     // result is the chosen index, or -1 when cancelled; called exactly once.
     PopupMenuModel(std::vector<Item> items, int current, int itemsPerColumn,
@@ -35,7 +37,12 @@ public:
     int columnWidth() const { return colWidth; }
     // Visible size, at most the screen width.
     int width() const { return visibleWidth; }
-    int height() const { return rows * kRowHeight; }
+    int height() const { return rows * rowPixels; }
+    // Row height and font size the screen allowed (kRowHeight and kFontSize
+    // unless the menu had to shrink), and whether titles are cut.
+    int rowHeight() const { return rowPixels; }
+    double fontSize() const { return fontPixels; }
+    bool titlesCut() const { return cutTitles; }
     int size() const { return int(items.size()); }
     const Item& item(int i) const { return items[size_t(i)]; }
     bool selectable(int i) const;
@@ -71,6 +78,9 @@ private:
     int perColumn;
     std::function<void(int)> done;
     int rows = 1, cols = 1, colWidth = 40, visibleWidth = 40, scrollColumns = 0;
+    int rowPixels = kRowHeight;
+    double fontPixels = kFontSize;
+    bool cutTitles = false;
     int hover = -1;
     bool moved = false;
 };

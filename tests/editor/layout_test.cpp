@@ -2,6 +2,8 @@
 // values taken from the processor, tooltips, and opening without a display.
 #include "EditorTestSupport.h"
 
+#include "popupmenu.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -171,6 +173,33 @@ TEST_F(EditorLayout, MenusCarryTheirTables)
     EXPECT_STREQ(loudness->scaleLabels[10], "25");
     EXPECT_STREQ(editor->getVolumeKnob()->title, "VOLUME");
     EXPECT_STREQ(editor->getVolumeKnob()->scaleLabels[0], "-15");
+}
+
+// On the 1280 x 1024 screen the off-screen frame reports, every item of every
+// menu lies on the screen and a click at its centre picks it.
+TEST_F(EditorLayout, EveryMenuItemCanBeSeenAndClicked)
+{
+    openWindow();
+    CFrame* frame = editor->getFrame();
+    for (int tag : {0, 1, 2, 19, 20, 21, 22, 23, 25, 26, 27})
+    {
+        const CRect r = control(tag)->getViewSize();
+        frame->platformMouseDown((r.left + r.right) / 2 * 0.8, (r.top + r.bottom) / 2 * 0.8, kLButton);
+        PopupMenuModel* popup = frame->getOpenPopup();
+        ASSERT_NE(popup, nullptr) << tag;
+        EXPECT_LE(popup->width(), 1280) << tag;
+        EXPECT_LE(popup->height(), 1024) << tag;
+        EXPECT_LE(popup->columns() * popup->columnWidth(), popup->width()) << tag << ": a column off the screen";
+        EXPECT_FALSE(popup->titlesCut()) << tag;
+        for (int i = 0; i < popup->size(); ++i)
+        {
+            const PixelRect item = popup->itemRect(i);
+            ASSERT_FALSE(item.empty()) << tag << " item " << i;
+            ASSERT_EQ(popup->itemAt((item.x0 + item.x1) / 2, (item.y0 + item.y1) / 2), i) << tag;
+        }
+        popup->cancel();
+        frame->idle();
+    }
 }
 
 TEST_F(EditorLayout, InitialValuesComeFromTheProcessor)

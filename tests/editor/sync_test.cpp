@@ -384,3 +384,61 @@ TEST_F(EditorSync, HandleDragSendsAnglesOnEveryMoveAndHandlesOnRelease)
     EXPECT_FLOAT_EQ(processor->getParameter(9), automated(9)[0]);
     EXPECT_EQ(room->pendingHandle, 0);
 }
+
+// A program change and a LOAD bring the trim, the orientation and the MIX
+// variant: the VOLUME knob shows the new trim, the room view's next
+// notification sends the loaded angles back unchanged, and the new variant's
+// speaker pair is highlighted.
+TEST_F(EditorSync, ProgramsAndPresetsReachTheVolumeKnobAndTheRoomView)
+{
+    processor->setProgram(1);
+    hostSets(16, 1.0f);
+    hostSets(30, 0.8f);
+    hostSets(3, 0.8f);
+    hostSets(4, 0.2f);
+    processor->setProgram(0);
+    hostSets(15, 0.0f);
+    hostSets(16, 0.0f);
+    hostSets(28, 0.3f);
+    openWindow();
+    VezuRezo_SwirlingRoom* room = editor->getRoomView();
+    EXPECT_FLOAT_EQ(editor->getVolumeKnob()->getValue(), 0.3f);
+    EXPECT_EQ(room->highlightedPair, 0);
+
+    processor->setProgram(1);
+    EXPECT_FLOAT_EQ(editor->getVolumeKnob()->getValue(), 0.8f);
+    EXPECT_EQ(room->highlightedPair, 2);
+    EXPECT_NEAR(room->azimuth, 0.9f, 1e-6f);
+    EXPECT_NEAR(room->elevation, -0.9f, 1e-6f);
+    EXPECT_NEAR(room->dragX * 0.07853982f, 0.9f, 1e-5f);
+    hostEvents().clear();
+    room->valueChanged();  // as a click on "Checking around" does
+    ASSERT_EQ(automated(3).size(), 1u);
+    EXPECT_NEAR(automated(3)[0], 0.8f, 1e-6f);
+    EXPECT_NEAR(processor->getParameter(4), 0.2f, 1e-6f);
+
+    // SAVE this state, change it, LOAD it back.
+    ASSERT_TRUE(editor->setPresetPath((folder.path + "/state.qlt").c_str()));
+    editor->savePreset();
+    hostSets(3, 0.5f);
+    hostSets(30, 0.1f);
+    hostSets(16, 0.5f);
+    EXPECT_FLOAT_EQ(editor->getVolumeKnob()->getValue(), processor->getParameter(29));
+    EXPECT_EQ(room->highlightedPair, 1);
+    editor->loadPreset();
+    EXPECT_FLOAT_EQ(editor->getVolumeKnob()->getValue(), 0.8f);
+    EXPECT_EQ(room->highlightedPair, 2);
+    EXPECT_NEAR(room->azimuth, 0.9f, 1e-6f);
+}
+
+TEST_F(EditorSync, IdealSelectsVariantCAndHighlightsItsPair)
+{
+    openWindow();
+    choose(16, 0.0f);
+    ASSERT_EQ(editor->getRoomView()->highlightedPair, 0);
+    editor->getFrame()->renderAll();
+    ASSERT_FALSE(editor->getRoomView()->isDirty());
+    choose(21, 5);  // "Ideal"
+    EXPECT_EQ(editor->getRoomView()->highlightedPair, 2);
+    EXPECT_TRUE(editor->getRoomView()->isDirty());
+}

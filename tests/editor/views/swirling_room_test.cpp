@@ -1,10 +1,13 @@
 // Swirling room view: drags into angles and handle values, and its drawing.
 #include "VezuRezo_SwirlingRoom.h"
+#include "ViewFonts.h"
 #include "viewtest.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 using namespace VSTGUI;
 using namespace viewtest;
@@ -273,6 +276,83 @@ TEST_F(Curve, DrawsTheTargetCurveUnderTheEqualiserShape) {
     canvas.render();
     EXPECT_TRUE(near(canvas.at(650, curveY), kFrameBackground, 0));
     EXPECT_TRUE(isBlue(canvas.at(165 - 9, 150)));
+}
+
+// Texts drawn the way the curve readouts are: the readout font, blue, from a
+// baseline-left point, or ending at a point when rightAligned.
+struct ReadoutText {
+    std::string text;
+    CPoint at;
+    bool rightAligned;
+};
+struct TextView : CView {
+    std::vector<ReadoutText> texts;
+    TextView(const CRect& r, std::vector<ReadoutText> t) : CView(r), texts(std::move(t)) {}
+    void draw(CDrawContext* context) override {
+        context->setFont(viewfonts::curveReadoutFont(), 16, -1);
+        context->setFontColor(CColor(0, 162, 232, 255));
+        for (const ReadoutText& t : texts) {
+            CPoint p = t.at;
+            if (t.rightAligned)
+                p.x -= context->getStringWidth(t.text.c_str());
+            context->drawString(t.text.c_str(), p, true);
+        }
+    }
+};
+
+// Pixels that differ between two canvases in [l, r) x [t, b).
+int differing(Canvas& a, Canvas& b, int l, int t, int r, int bottom) {
+    int n = 0;
+    for (int y = t; y < bottom; ++y)
+        for (int x = l; x < r; ++x)
+            n += !near(a.at(x, y), b.at(x, y), 2);
+    return n;
+}
+
+// The readouts at both ends of the frequency ranges: 0Hz and 800Hz for the low
+// corner, 2000Hz and 4000Hz for the high one, levels 0% and 100%; drawn under
+// the zero line beside their handles, with no target curve.
+TEST_F(Curve, ReadoutsAtTheEndsOfTheRanges) {
+    const double span = 0.3 * kW;
+    const struct {
+        float value;
+        const char* low;
+        const char* high;
+        const char* level;
+    } ends[] = {{0.0f, "0Hz", "2000Hz", "0%"}, {1.0f, "800Hz", "4000Hz", "100%"}};
+    for (const auto& e : ends) {
+        for (int i = 0; i < 6; ++i)
+            room->handleValue[i] = e.value;
+        canvas.render();
+        const double lowX = e.value * span, highX = kW - span + e.value * span;
+        Canvas expected{kW, kH};
+        expected.add(new TextView(CRect(0, 0, kW, kH), {{e.low, CPoint(lowX + 10, kCy + 26), false},
+                                                        {e.level, CPoint(lowX + 10, kCy + 47), false},
+                                                        {e.level, CPoint(kCx - 10, kCy + 47), false},
+                                                        {e.high, CPoint(highX - 20, kCy + 26), true},
+                                                        {e.level, CPoint(highX - 20, kCy + 47), true}}));
+        expected.render();
+        // Below the handles and the shape's bottom edge, only the texts.
+        const int top = int(kCy) + 13, bottom = int(kCy) + 56;
+        EXPECT_GT(count(expected, 0, top, int(kW), bottom, isBlue), 100) << e.value;
+        EXPECT_EQ(differing(canvas, expected, 0, top, int(kW), bottom), 0) << e.value;
+    }
+}
+
+// No target curve, or one of no values: the same picture, the shape and its
+// handles without the curve.
+TEST_F(Curve, NoTargetCurveDrawsTheShapeAlone) {
+    canvas.render();
+    Canvas empty{kW, kH};
+    auto* other = empty.add(new VezuRezo_SwirlingRoom(CRect(0, 0, kW, kH), nullptr, 8, nullptr, nullptr));
+    other->curveMode = 1;
+    std::vector<float> curve(8192, -0.5f);
+    other->targetCurve = curve.data();
+    other->targetCurveCount = 0;
+    empty.render();
+    EXPECT_EQ(differing(canvas, empty, 0, 0, int(kW), int(kH)), 0);
+    EXPECT_TRUE(isBlue(canvas.at(165 - 9, 150)));
+    EXPECT_TRUE(near(canvas.at(650, kCy + 0.5 * 260), kFrameBackground, 0));
 }
 
 } // namespace

@@ -194,9 +194,13 @@ TEST(VariantPositions, NoPositionsDrawNothing) {
     sw->setNumSubPixmaps(0);
     canvas.render();
     EXPECT_EQ(count(canvas, 0, 0, 60, 120, [](const CColor& c) { return !near(c, kFrameBackground, 0); }), 0);
-    // More positions than labels draw the labels there are.
+    // More positions than labels draw the labels there are: eleven rows of 3
+    // at the top, nothing below them.
     sw->setNumSubPixmaps(40);
     canvas.render();
+    auto ink = [](const CColor& c) { return !near(c, kFrameBackground, 10); };
+    EXPECT_GT(count(canvas, 0, 0, 60, 40, ink), 20);
+    EXPECT_EQ(count(canvas, 0, 45, 60, 120, ink), 0);
 }
 
 } // namespace

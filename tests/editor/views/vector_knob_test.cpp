@@ -87,14 +87,44 @@ TEST(KnobLabels, TitleUnitAndScaleLabelsAreDrawn) {
     EXPECT_GT(count(canvas, 125, 150, 160, 175, light), 5);
 }
 
+std::vector<CColor> pixels(Canvas& canvas) {
+    std::vector<CColor> all;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x)
+            all.push_back(canvas.at(x, y));
+    return all;
+}
+
+int differing(const std::vector<CColor>& a, const std::vector<CColor>& b, int l, int t, int r, int bottom) {
+    int n = 0;
+    for (int y = t; y < bottom; ++y)
+        for (int x = l; x < r; ++x)
+            n += !(a[size_t(y * 200 + x)] == b[size_t(y * 200 + x)]);
+    return n;
+}
+
 TEST_F(Knob, ScaleCountBeyondTheLabelsDrawsOnlyTheLabels) {
-    knob->scaleCount = 1000;
     canvas.render();
-    knob->scaleCount = 1;
+    const auto eleven = pixels(canvas);
+    knob->scaleCount = 1000; // only the eleven labels there are
     canvas.render();
-    knob->scaleCount = -3;
+    EXPECT_EQ(differing(pixels(canvas), eleven, 0, 0, 200, 200), 0);
+
+    knob->scaleCount = -3; // none
     canvas.render();
-    SUCCEED();
+    const auto none = pixels(canvas);
+    knob->scaleCount = 0;
+    canvas.render();
+    EXPECT_EQ(differing(pixels(canvas), none, 0, 0, 200, 200), 0);
+    // The first label sits lower left, the last lower right.
+    EXPECT_GT(differing(none, eleven, 40, 150, 80, 180), 10);
+    EXPECT_GT(differing(none, eleven, 120, 150, 180, 180), 10);
+
+    knob->scaleCount = 1; // the first label alone, at the scale's start
+    canvas.render();
+    const auto one = pixels(canvas);
+    EXPECT_EQ(differing(one, eleven, 40, 150, 80, 180), 0);
+    EXPECT_EQ(differing(one, none, 120, 150, 180, 180), 0);
 }
 
 } // namespace

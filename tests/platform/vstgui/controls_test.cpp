@@ -346,14 +346,76 @@ TEST(PopupMenuModel, LargeMenusFitTheScreenInColumnsAndEveryItemIsReachable) {
     }
 }
 
+TEST(PopupLayout, RequestedColumnsWhereTheScreenHoldsThemElseFittedToIt) {
+    // 276 items of 100 per column: kept on a tall screen.
+    PopupLayout l = layoutPopup(276, 100, 150, 1280, 2000);
+    EXPECT_EQ(l.rows, 100);
+    EXPECT_EQ(l.columns, 3);
+    EXPECT_EQ(l.rowHeight, PopupLayoutRules::kRowHeight);
+    EXPECT_FALSE(l.titlesCut);
+    // Cut at the screen's height at full size while the width holds the columns.
+    l = layoutPopup(276, 100, 150, 1280, 1024);
+    EXPECT_EQ(l.rows, 1024 / PopupLayoutRules::kRowHeight);
+    EXPECT_EQ(l.columns, 5);
+    EXPECT_EQ(l.rowHeight, PopupLayoutRules::kRowHeight);
+    // Titles of 320 px: five full-size columns would be 1720 px wide, so the rows shrink.
+    for (int perColumn : {100, -1}) {
+        l = layoutPopup(276, perColumn, 320, 1280, 1024);
+        EXPECT_LT(l.rowHeight, PopupLayoutRules::kRowHeight);
+        EXPECT_GE(l.rowHeight, PopupLayoutRules::kSmallestRowHeight);
+        EXPECT_LE(l.columns * l.columnWidth, 1280);
+        EXPECT_LE(l.rows * l.rowHeight, 1024);
+        EXPECT_GE(l.rows * l.columns, 276);
+        EXPECT_NEAR(l.fontSize, PopupLayoutRules::kFontSize * l.rowHeight / PopupLayoutRules::kRowHeight, 1e-9);
+        EXPECT_FALSE(l.titlesCut);
+        EXPECT_GT(layoutPopup(276, perColumn, 320, 1280, 1024).columnWidth * 18.0 / l.rowHeight, 320);
+    }
+    // Ten per column would need 28 columns: the screen's height takes more rows.
+    l = layoutPopup(276, 10, 150, 1280, 1024);
+    EXPECT_EQ(l.rowHeight, PopupLayoutRules::kRowHeight);
+    EXPECT_EQ(l.rows, 1024 / PopupLayoutRules::kRowHeight);
+    // A screen too small for whole titles: columns shared out, titles cut.
+    l = layoutPopup(276, 100, 320, 800, 600);
+    EXPECT_TRUE(l.titlesCut);
+    EXPECT_EQ(l.rowHeight, PopupLayoutRules::kSmallestRowHeight);
+    EXPECT_LE(l.columns * l.columnWidth, 800);
+    EXPECT_GE(l.rows * l.columns, 276);
+    // Degenerate input still lays out one row.
+    l = layoutPopup(0, 0, std::nan(""), 0, 0);
+    EXPECT_EQ(l.rows, 1);
+    EXPECT_EQ(l.columns, 1);
+}
+
+TEST(PopupMenuModel, ShrunkRowsKeepEveryItemOnTheScreen) {
+    std::vector<PopupMenuModel::Item> items;
+    for (int i = 0; i < 276; ++i)
+        items.push_back({"MrSpeakers Aeon Flow Closed (Minimum damping) " + std::to_string(i), 0});
+    PopupMenuModel model(items, 275, 100, [](int) {});
+    model.layout(1280, 1024);
+    EXPECT_LT(model.rowHeight(), PopupMenuModel::kRowHeight);
+    EXPECT_LE(model.columns() * model.columnWidth(), model.width());
+    EXPECT_LE(model.width(), 1280);
+    EXPECT_LE(model.height(), 1024);
+    for (int i = 0; i < 276; ++i) {
+        PixelRect r = model.itemRect(i);
+        ASSERT_FALSE(r.empty()) << i;
+        ASSERT_EQ(r.y1 - r.y0, model.rowHeight());
+        ASSERT_EQ(model.itemAt((r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2), i);
+    }
+    EXPECT_FALSE(model.wheel(1)); // nothing to scroll to
+}
+
 TEST(PopupMenuModel, WideMenusScrollByColumns) {
     std::vector<PopupMenuModel::Item> items;
     for (int i = 0; i < 200; ++i)
         items.push_back({std::string(60, 'W'), 0});
     PopupMenuModel model(items, 0, 10, [](int) {});
-    model.layout(1280, 1024);
-    ASSERT_LE(model.width(), 1280);
-    ASSERT_GT(model.columns() * model.columnWidth(), 1280);
+    model.layout(1280, 1024); // fitted: more rows, smaller, then titles cut
+    EXPECT_TRUE(model.titlesCut());
+    EXPECT_LE(model.columns() * model.columnWidth(), 1280);
+    model.layout(200, 300);   // narrower than the narrowest columns
+    ASSERT_LE(model.width(), 200);
+    ASSERT_GT(model.columns() * model.columnWidth(), 200);
     EXPECT_TRUE(model.itemRect(199).empty());
     while (model.wheel(1)) {
     }
