@@ -14,10 +14,10 @@
 // lines set what a mode adds over HEADPHONES against zita's cost.
 //
 // Usage: processor_worst_block_bench [periods per run, default 12] [runs, default 3]
-//        processor_worst_block_bench --callgrind MODE PHASE
+//        processor_worst_block_bench --callgrind MODE PHASE [BLOCKS]
 //        processor_worst_block_bench --dump FILE [frame-by-frame]
-// With --callgrind, under valgrind --tool=callgrind --collect-atstart=no, only
-// the block of the given phase (of mode 0 MIX, 1 MIX moveable 0,
+// With --callgrind, under valgrind --tool=callgrind --instr-atstart=no, only
+// the block of the given phase (or BLOCKS blocks from there) (of mode 0 MIX, 1 MIX moveable 0,
 // 2 HEADPHONES, 3 PLACES) is counted.
 #include <algorithm>
 #include <cmath>
@@ -126,22 +126,19 @@ private:
     float inL[kBlock], inR[kBlock], outL[kBlock], outR[kBlock];
 };
 
-int callgrindOne(int mode, int phase)
+int callgrindOne(int mode, int phase, int count)
 {
     Runner r(kModes[mode]);
-    for (int b = 0; b < 3 * kPhases; ++b)
+    const int first = 2 * kPhases + phase;
+    for (int b = 0; b < first + count; ++b)
     {
-        const bool counted = b == 2 * kPhases + phase;
-        if (counted)
+        if (b == first)
             CALLGRIND_START_INSTRUMENTATION;
         r.block();
-        if (counted)
-        {
-            CALLGRIND_STOP_INSTRUMENTATION;
-            CALLGRIND_DUMP_STATS_AT("block");
-        }
     }
-    std::printf("counted %s, phase %d\n", kModes[mode].name, phase);
+    CALLGRIND_STOP_INSTRUMENTATION;
+    CALLGRIND_DUMP_STATS_AT("blocks");
+    std::printf("counted %s, %d blocks from phase %d\n", kModes[mode].name, count, phase);
     return 0;
 }
 
@@ -236,8 +233,9 @@ int dumpOutputs(const char* path, bool frameByFrame)
 int main(int argc, char** argv)
 {
     makeDataRoot();
-    if (argc == 4 && std::string(argv[1]) == "--callgrind")
-        return callgrindOne(std::atoi(argv[2]) & 3, std::atoi(argv[3]) % kPhases);
+    if ((argc == 4 || argc == 5) && std::string(argv[1]) == "--callgrind")
+        return callgrindOne(std::atoi(argv[2]) & 3, std::atoi(argv[3]) % kPhases,
+                            argc == 5 ? std::max(1, std::atoi(argv[4])) : 1);
 
     if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--dump")
         return dumpOutputs(argv[2], argc == 4 && std::string(argv[3]) == "frame-by-frame");
