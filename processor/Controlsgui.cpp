@@ -200,6 +200,7 @@ void Controlsgui::clearAudioState()
     hrirDelayPosition = placeDelayPosition = 0;
     for (int k = 0; k < 8; ++k)
         hrirRowPointers[k] = placeRowPointers[k] = unitImpulse;
+    std::memset(placeRows, 0, sizeof placeRows);
     std::memset(listenerRows, 0, sizeof listenerRows);
     for (auto& s : saturatorState)
         s.reset();

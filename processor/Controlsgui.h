@@ -13,6 +13,7 @@
 #include "CurveList.h"
 #include "InterpolationFilter.h"
 #include "NoiseGenerator.h"
+#include "PlaceRows.h"
 #include "StudioSynthesis.h"
 #include "TwoStageConvolver.h"
 
@@ -259,6 +260,7 @@ private:
     const float* hrirRowPointers[8];
     const float* placeRowPointers[8];
     float listenerRows[2][2 * hrirTaps];
+    placerows::PairedRows placeRows[4];  // the place rows of this block, per source
 
     // 12. Saturator.
     chain::SaturatorState saturatorState[2];

@@ -16,6 +16,7 @@
 
 #include "Controlsgui.h"
 #include "ModelTables.h"
+#include "PlaceRows.h"
 
 #if defined(__SSE__) || defined(__x86_64__)
 #include <xmmintrin.h>
@@ -69,29 +70,6 @@ inline Float4 loadPairs(const float* a, const float* b)
 {
     float v[4] = {a[0], a[1], b[0], b[1]};
     return load4(v);
-}
-
-// da = sum over t < 218 of a[t] * d[t], and db likewise with b: each as four
-// partial sums over t = j mod 4 (the last two taps into the first), added as
-// (s0 + s1) + (s2 + s3).
-inline void dot218Twice(const float* a, const float* b, const float* d, float& da, float& db)
-{
-    Float4 accA = {0.0f, 0.0f, 0.0f, 0.0f}, accB = accA;
-    int t = 0;
-    for (; t + 4 <= Controlsgui::hrirTaps; t += 4)
-    {
-        const Float4 x = load4(d + t);
-        accA += load4(a + t) * x;
-        accB += load4(b + t) * x;
-    }
-    float a0 = accA[0], b0 = accB[0];
-    for (; t < Controlsgui::hrirTaps; ++t)
-    {
-        a0 += a[t] * d[t];
-        b0 += b[t] * d[t];
-    }
-    da = (a0 + accA[1]) + (accA[2] + accA[3]);
-    db = (b0 + accB[1]) + (accB[2] + accB[3]);
 }
 
 // Both outputs of the listener path: rows holds, per tap pair p, the pair of
@@ -209,12 +187,13 @@ void Controlsgui::chooseRows()
         }
 
     const int e2 = e >= 0 ? e : e + 50;
-    const int placeRows[4] = {50 * (3 + a) + e2 + 16, 50 * (21 + a) + e2 + 32, 50 * (3 + a) + e + 48,
+    const int placeRowNumbers[4] = {50 * (3 + a) + e2 + 16, 50 * (21 + a) + e2 + 32, 50 * (3 + a) + e + 48,
                               50 * (21 + a) + e};
     for (int k = 0; k < 4; ++k)
     {
-        placeRowPointers[2 * k] = row(left, placeRows[k]);
-        placeRowPointers[2 * k + 1] = row(right, placeRows[k]);
+        placeRowPointers[2 * k] = row(left, placeRowNumbers[k]);
+        placeRowPointers[2 * k + 1] = row(right, placeRowNumbers[k]);
+        placeRows[k].set(placeRowPointers[2 * k], placeRowPointers[2 * k + 1]);
     }
 }
 
@@ -239,17 +218,16 @@ inline void Controlsgui::finishInternalSample(Route route, float cL, float cR, c
     if (route == Route::places)
     {
         const int pos = placeDelayPosition = placeDelayPosition == 0 ? delayLength - 1 : placeDelayPosition - 1;
-        float sumL = 0.0f, sumR = 0.0f;
+        const float* delays[4];
         for (int k = 0; k < 4; ++k)
         {
             const float y = placeOutputs[k];
             placeDelay[k][pos] = y;
             placeDelay[k][pos + delayLength] = y;
-            float dotL, dotR;
-            dot218Twice(placeRowPointers[2 * k], placeRowPointers[2 * k + 1], &placeDelay[k][pos], dotL, dotR);
-            sumL += dotL;
-            sumR += dotR;
+            delays[k] = &placeDelay[k][pos];
         }
+        float sumL, sumR;
+        placerows::placeDots(placeRows, delays, sumL, sumR);
         left = 0.125f * sumL;
         right = 0.125f * sumR;
     }

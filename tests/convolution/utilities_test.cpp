@@ -106,7 +106,7 @@ TEST(Spectrum, ComplexMultiplyAccumulateMatchesScalarFormula)
 // The many-product form gives the bits of one accumulation after another.
 TEST(Spectrum, ComplexMultiplyAccumulateManyEqualsOneAfterAnother)
 {
-    for (size_t bins : {1u, 7u, 65u, 4097u}) {
+    for (size_t bins : {1u, 7u, 24u, 65u, 4097u}) {
         constexpr size_t count = 5;
         SplitSpectrum a[count], b[count], expected, r;
         ASSERT_TRUE(expected.resize(bins) && r.resize(bins));
