@@ -201,6 +201,9 @@ void Controlsgui::clearAudioState()
     for (int k = 0; k < 8; ++k)
         hrirRowPointers[k] = placeRowPointers[k] = unitImpulse;
     std::memset(placeRows, 0, sizeof placeRows);
+    rowFraction = 0.0f;
+    crossGain = 1.0f;
+    rowsLaidOut = 0;
     std::memset(listenerRows, 0, sizeof listenerRows);
     for (auto& s : saturatorState)
         s.reset();

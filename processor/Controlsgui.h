@@ -197,6 +197,7 @@ private:
         float inL = 0.0f, inR = 0.0f, outL = 0.0f, outR = 0.0f;
     };
     Route currentRoute() const;
+    void layOutRows(Route route);
     bool onFixedGrid() const;
     void correctInternalSample(float sL, float sR, float& cL, float& cR);
     void finishInternalSample(Route route, float cL, float cR, const float placeOutputs[4], float studioL,
@@ -261,6 +262,9 @@ private:
     const float* placeRowPointers[8];
     float listenerRows[2][2 * hrirTaps];
     placerows::PairedRows placeRows[4];  // the place rows of this block, per source
+    float rowFraction;   // weight of the second row of each listener pair
+    float crossGain;     // g of the cross rows
+    uint8_t rowsLaidOut;  // 1: listenerRows, 2: placeRows hold this block's rows
 
     // 12. Saturator.
     chain::SaturatorState saturatorState[2];

@@ -161,39 +161,57 @@ void Controlsgui::chooseRows()
         const float sum = ltorSum;
         g = (sum > 0.0f && std::isfinite(sum)) ? 1.0f / sum : 1.0f;
     }
-    // Blend each row pair once for the block: left direct, left cross (times
-    // g), right direct, right cross (times g); then lay them out tap pair by
-    // tap pair for listenerDots, the rows read with dL first.
-    const float w0 = 1.0f - f;
-    float blended[4][hrirTaps];
-    for (int k = 0; k < 4; ++k)
-    {
-        const float* r0 = hrirRowPointers[2 * k];
-        const float* r1 = hrirRowPointers[2 * k + 1];
-        const float gain = (k & 1) ? g : 1.0f;
-        for (int t = 0; t < hrirTaps; ++t)
-        {
-            const float blend = w0 * r0[t] + f * r1[t];
-            blended[k][t] = (k & 1) ? gain * blend : blend;
-        }
-    }
-    for (int t = 0; t < hrirTaps; t += 2)
-        for (int j = 0; j < 2; ++j)
-        {
-            listenerRows[0][2 * t + j] = blended[0][t + j];      // left direct, with dL
-            listenerRows[0][2 * t + 2 + j] = blended[1][t + j];  // left cross, with dR
-            listenerRows[1][2 * t + j] = blended[3][t + j];      // right cross, with dL
-            listenerRows[1][2 * t + 2 + j] = blended[2][t + j];  // right direct, with dR
-        }
+    rowFraction = f;
+    crossGain = g;
+    rowsLaidOut = 0;
 
     const int e2 = e >= 0 ? e : e + 50;
     const int placeRowNumbers[4] = {50 * (3 + a) + e2 + 16, 50 * (21 + a) + e2 + 32, 50 * (3 + a) + e + 48,
-                              50 * (21 + a) + e};
+                                    50 * (21 + a) + e};
     for (int k = 0; k < 4; ++k)
     {
         placeRowPointers[2 * k] = row(left, placeRowNumbers[k]);
         placeRowPointers[2 * k + 1] = row(right, placeRowNumbers[k]);
-        placeRows[k].set(placeRowPointers[2 * k], placeRowPointers[2 * k + 1]);
+    }
+}
+
+// Lays out the rows of this block that the route reads, once per block.
+void Controlsgui::layOutRows(Route route)
+{
+    if (route == Route::listener && !(rowsLaidOut & 1))
+    {
+        // Blend each row pair: left direct, left cross (times g), right
+        // direct, right cross (times g); then lay them out tap pair by tap
+        // pair for listenerDots, the rows read with dL first.
+        const float f = rowFraction;
+        const float w0 = 1.0f - f;
+        float blended[4][hrirTaps];
+        for (int k = 0; k < 4; ++k)
+        {
+            const float* r0 = hrirRowPointers[2 * k];
+            const float* r1 = hrirRowPointers[2 * k + 1];
+            const float gain = (k & 1) ? crossGain : 1.0f;
+            for (int t = 0; t < hrirTaps; ++t)
+            {
+                const float blend = w0 * r0[t] + f * r1[t];
+                blended[k][t] = (k & 1) ? gain * blend : blend;
+            }
+        }
+        for (int t = 0; t < hrirTaps; t += 2)
+            for (int j = 0; j < 2; ++j)
+            {
+                listenerRows[0][2 * t + j] = blended[0][t + j];      // left direct, with dL
+                listenerRows[0][2 * t + 2 + j] = blended[1][t + j];  // left cross, with dR
+                listenerRows[1][2 * t + j] = blended[3][t + j];      // right cross, with dL
+                listenerRows[1][2 * t + 2 + j] = blended[2][t + j];  // right direct, with dR
+            }
+        rowsLaidOut |= 1;
+    }
+    if (route == Route::places && !(rowsLaidOut & 2))
+    {
+        for (int k = 0; k < 4; ++k)
+            placeRows[k].set(placeRowPointers[2 * k], placeRowPointers[2 * k + 1]);
+        rowsLaidOut |= 2;
     }
 }
 
@@ -322,6 +340,7 @@ void Controlsgui::renderFrameByFrame(const BlockIo& io, int first, int count, Bl
                     float cL, cR;
                     correctInternalSample(chain::interpolate(aL, z), chain::interpolate(aR, z), cL, cR);
                     const Route route = currentRoute();
+                    layOutRows(route);
                     float placeOutputs[4] = {0.0f, 0.0f, 0.0f, 0.0f};
                     if (route == Route::places)
                     {
@@ -367,6 +386,7 @@ bool Controlsgui::onFixedGrid() const
 void Controlsgui::renderStaged(const BlockIo& io, int first, int count, BlockPeaks& peaks)
 {
     const Route route = currentRoute();
+    layOutRows(route);
     const bool studio = studioConvolverOn != 0;
     float* const cL = stageCorrected[0];
     float* const cR = stageCorrected[1];
