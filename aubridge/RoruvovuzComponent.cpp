@@ -20,12 +20,18 @@ void throwIfError(OSStatus status) {
   if (status != noErr) throw MacOSException(status);
 }
 
+// The loader's header of the image this code was linked into: its load address.
+const struct mach_header* ownImageHeader() {
+  Dl_info info;
+  if (dladdr(reinterpret_cast<const void*>(&throwIfError), &info) == 0) return nullptr;
+  return static_cast<const struct mach_header*>(info.dli_fbase);
+}
+
 // Whether the bundle's loaded executable is the image this code runs from.
 bool holdsThisCode(CFBundleRef bundle) {
   void* entry = CFBundleGetFunctionPointerForName(bundle, CFSTR("RoruvovuzEntry"));
   Dl_info info;
-  return entry != nullptr && dladdr(entry, &info) != 0 &&
-         info.dli_fbase == static_cast<const void*>(SY_OwnImageHeader());
+  return entry != nullptr && dladdr(entry, &info) != 0 && info.dli_fbase == static_cast<const void*>(ownImageHeader());
 }
 
 // Releases a bundle reference, unloading the executable first when it is the last one;
@@ -198,7 +204,7 @@ void RoruvovuzComponent::releaseAll() {
 }
 
 void RoruvovuzComponent::findOwnBundle() {
-  const struct mach_header* own = SY_OwnImageHeader();
+  const struct mach_header* own = ownImageHeader();
   const char* imagePath = nullptr;
   const UInt32 count = _dyld_image_count();
   for (UInt32 i = 0; i < count && own != nullptr; ++i) {

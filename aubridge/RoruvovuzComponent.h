@@ -91,7 +91,8 @@ class RoruvovuzComponent : public VSTHost {
   void readConfig();
   void initParameterMapping();
   void readParameterMapping(const FSRef& file);
-  void createDefaultParameterMappingFile(const FSRef& file);
+  // Writes the default mapping to the file, or with no file maps from the text itself.
+  void createDefaultParameterMappingFile(const FSRef* file);
   bool mapLine(const char* line);
 
   // Presets (RoruvovuzPresets.cpp).

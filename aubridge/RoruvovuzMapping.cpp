@@ -128,10 +128,10 @@ void RoruvovuzComponent::initParameterMapping() {
     } catch (const MacOSException& e) {
       // Resources that cannot be written: the defaults are used without a file.
       SY_LOG("[%s](%p) Could not create SYParameters.txt (%s), using default mapping\n", e.what());
-      createDefaultParameterMappingFile(FSRef{});
+      createDefaultParameterMappingFile(nullptr);
       return;
     }
-    createDefaultParameterMappingFile(file);
+    createDefaultParameterMappingFile(&file);
     err = lookUp(resourcesFolderRef, name, file);
   }
   if (err != noErr) throw MacOSException(err);
@@ -241,7 +241,7 @@ bool RoruvovuzComponent::mapLine(const char* text) {
   return true;
 }
 
-void RoruvovuzComponent::createDefaultParameterMappingFile(const FSRef& file) {
+void RoruvovuzComponent::createDefaultParameterMappingFile(const FSRef* file) {
   std::string content = kHeading;
   const SInt32 count = vst->getParameterCount();
   for (SInt32 i = 0; i < count; ++i) {
@@ -278,7 +278,7 @@ void RoruvovuzComponent::createDefaultParameterMappingFile(const FSRef& file) {
                   double(maxValue), displayChar, unit.c_str(), double(defaultValue));
     content += line;
   }
-  if (file.path[0] == '\0') {
+  if (file == nullptr) {
     // No file could be made: map from the text itself.
     const UInt8* p = reinterpret_cast<const UInt8*>(content.data());
     const UInt8* end = p + content.size();
@@ -291,11 +291,11 @@ void RoruvovuzComponent::createDefaultParameterMappingFile(const FSRef& file) {
     return;
   }
   try {
-    Fork fork(file, fsWrPerm);
+    Fork fork(*file, fsWrPerm);
     writeToFork(fork.ref(), content.data(), UInt32(content.size()));
   } catch (...) {
     // A half-written mapping would be read as the truth next time: remove it.
-    FSDeleteObject(&file);
+    FSDeleteObject(file);
     throw;
   }
 }

@@ -491,14 +491,13 @@ void RoruvovuzComponent::setClassInfo(CFPropertyListRef plist) {
         number(CFSTR("subtype")) != SInt32(description.componentSubType) ||
         number(CFSTR("manufacturer")) != SInt32(description.componentManufacturer))
       throw FormatException("Data in dictionary is not of expected value");
-    CFTypeRef program = CFDictionaryGetValue(dict, CFSTR("ProgramNumber"));
-    if (program != nullptr) {
-      // Without the key the current program stays: the data then belongs to it.
+    // The preset's program, or program 0 when it names none or one out of range.
+    SInt64 index = 0;
+    if (CFTypeRef program = CFDictionaryGetValue(dict, CFSTR("ProgramNumber"))) {
       if (CFGetTypeID(program) != CFNumberGetTypeID()) throw FormatException("Value in dictionary is not of expected type");
-      SInt64 index = -1;
-      CFNumberGetValue(CFNumberRef(program), kCFNumberSInt64Type, &index);
-      vst->setCurrentProgram(index >= 0 && index < vst->getProgramCount() ? SInt32(index) : 0);
+      if (!CFNumberGetValue(CFNumberRef(program), kCFNumberSInt64Type, &index)) index = 0;
     }
+    vst->setCurrentProgram(index >= 0 && index < vst->getProgramCount() ? SInt32(index) : 0);
     auto name = CFStringRef(getValueOfKeyInDictionary(dict, CFSTR("name"), CFStringGetTypeID()));
     auto data = CFDataRef(getValueOfKeyInDictionary(dict, CFSTR("vstdata"), CFDataGetTypeID()));
     loadPresetData(data);

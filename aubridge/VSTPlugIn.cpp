@@ -265,11 +265,21 @@ void VSTPlugIn::getEditorDimensions(SInt32& width, SInt32& height) {
   height = SInt32(rect->bottom) - SInt32(rect->top);
 }
 
-void VSTPlugIn::openEditor(void* parentView) {
-  require(hasEditor() && !editorOpenFlag && parentView != nullptr, "VSTPlugIn::openEditor: cannot open");
+void VSTPlugIn::openEditor(WindowRef window) {
+  require(window != nullptr, "VSTPlugIn::openEditor: no window");
+  openEditorIn(window);
+}
+
+void VSTPlugIn::openEditor(NSView* view) {
+  require(view != nullptr, "VSTPlugIn::openEditor: no view");
+  openEditorIn(view);
+}
+
+void VSTPlugIn::openEditorIn(void* parent) {
+  require(hasEditor() && !editorOpenFlag, "VSTPlugIn::openEditor: no editor or already open");
   // Set first: the effect may ask for a new size while it opens.
   editorOpenFlag = true;
-  if (dispatch(effEditOpen, 0, 0, parentView, 0.0f) == 0) {
+  if (dispatch(effEditOpen, 0, 0, parent, 0.0f) == 0) {
     editorOpenFlag = false;
     throw RoruvovuzException("VST could not open editor");
   }

@@ -2,12 +2,15 @@
 // the bridge's own host callback and turns the bridge's requests into dispatcher calls.
 #pragma once
 
+#include <Carbon/Carbon.h>
 #include <CoreFoundation/CoreFoundation.h>
 
 #include <memory>
 
 #include "VSTHost.h"
 #include "VstInterface.h"
+
+class NSView;
 
 class VSTPlugIn {
  public:
@@ -65,7 +68,9 @@ class VSTPlugIn {
 
   // [host thread] Editor.
   void getEditorDimensions(SInt32& width, SInt32& height);
-  void openEditor(void* parentView);
+  // Opens the effect's editor in a Carbon window or in a view; the editor must be closed.
+  void openEditor(WindowRef window);
+  void openEditor(NSView* view);
   void closeEditor();
   // [host thread] effIdle, and effEditIdle while the editor is open.
   void idle();
@@ -102,6 +107,7 @@ class VSTPlugIn {
  private:
   VstIntPtr myAudioMasterCallback(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
   void getParameterText(VstInt32 opcode, SInt32 index, char* text);
+  void openEditorIn(void* parent);
   bool isOwnImage() const;
 
   UInt8* writeProgramRecord(UInt8* p);

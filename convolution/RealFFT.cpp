@@ -18,7 +18,6 @@ bool IsPowerOf2(size_t size) { return size == 1 || (size & (size - 1)) == 0; }
 namespace {
 
 typedef double Double2 __attribute__((vector_size(16)));
-typedef long long Index2 __attribute__((vector_size(16)));
 
 inline Double2 Load2(const double* p)
 {
@@ -229,7 +228,6 @@ inline void Rotate(T& r, T& i, T wr, T wi)
 void FirstStage(const Stage& st, const double* w, const double* xr, const double* xi, double* yr, double* yi)
 {
     const size_t q4 = st.n / 4;
-    const Index2 lo = {0, 2}, hi = {1, 3};
     for (size_t p = 0; p < q4; p += 2) {
         Butterfly<Double2> b(Load2(xr + p), Load2(xi + p), Load2(xr + p + q4), Load2(xi + p + q4),
                              Load2(xr + p + 2 * q4), Load2(xi + p + 2 * q4), Load2(xr + p + 3 * q4),
@@ -240,14 +238,14 @@ void FirstStage(const Stage& st, const double* w, const double* xr, const double
         // Lane 0 goes to 4p .. 4p+3, lane 1 to 4p+4 .. 4p+7.
         double* r = yr + 4 * p;
         double* i = yi + 4 * p;
-        Store2(r, __builtin_shuffle(b.t0r, b.t1r, lo));
-        Store2(r + 2, __builtin_shuffle(b.t2r, b.t3r, lo));
-        Store2(r + 4, __builtin_shuffle(b.t0r, b.t1r, hi));
-        Store2(r + 6, __builtin_shuffle(b.t2r, b.t3r, hi));
-        Store2(i, __builtin_shuffle(b.t0i, b.t1i, lo));
-        Store2(i + 2, __builtin_shuffle(b.t2i, b.t3i, lo));
-        Store2(i + 4, __builtin_shuffle(b.t0i, b.t1i, hi));
-        Store2(i + 6, __builtin_shuffle(b.t2i, b.t3i, hi));
+        Store2(r, __builtin_shufflevector(b.t0r, b.t1r, 0, 2));
+        Store2(r + 2, __builtin_shufflevector(b.t2r, b.t3r, 0, 2));
+        Store2(r + 4, __builtin_shufflevector(b.t0r, b.t1r, 1, 3));
+        Store2(r + 6, __builtin_shufflevector(b.t2r, b.t3r, 1, 3));
+        Store2(i, __builtin_shufflevector(b.t0i, b.t1i, 0, 2));
+        Store2(i + 2, __builtin_shufflevector(b.t2i, b.t3i, 0, 2));
+        Store2(i + 4, __builtin_shufflevector(b.t0i, b.t1i, 1, 3));
+        Store2(i + 6, __builtin_shufflevector(b.t2i, b.t3i, 1, 3));
     }
 }
 
@@ -397,7 +395,7 @@ inline void StoreFloat2(float* p, Double2 v)
     std::memcpy(p, &f, sizeof f);
 }
 
-inline Double2 Reverse(Double2 v) { return __builtin_shuffle(v, Index2{1, 0}); }
+inline Double2 Reverse(Double2 v) { return __builtin_shufflevector(v, v, 1, 0); }
 
 // Bins k and M-k of the real spectrum from Z[k] and Z[M-k]:
 // X[k] = E + W^k O, X[M-k] = conj(E - W^k O), with E = (Z[k] + conj Z[M-k])/2
@@ -474,8 +472,8 @@ void SplitRadixFFT::load(const float* data)
         std::memcpy(&v, data + 2 * j, sizeof v);
         const Double2 first = __builtin_convertvector(__builtin_shufflevector(v, v, 0, 1), Double2);
         const Double2 second = __builtin_convertvector(__builtin_shufflevector(v, v, 2, 3), Double2);
-        Store2(zr + j, __builtin_shuffle(first, second, Index2{0, 2}));
-        Store2(zi + j, __builtin_shuffle(first, second, Index2{1, 3}));
+        Store2(zr + j, __builtin_shufflevector(first, second, 0, 2));
+        Store2(zi + j, __builtin_shufflevector(first, second, 1, 3));
     }
     for (; j < m; ++j) {
         zr[j] = data[2 * j];
@@ -595,8 +593,8 @@ void SplitRadixFFT::store(float* data)
     size_t j = 0;
     for (; j + 2 <= m; j += 2) {
         const Double2 r = Load2(zr + j) * scaleRe, i = Load2(zi + j) * scaleIm;
-        const Float2 first = __builtin_convertvector(__builtin_shuffle(r, i, Index2{0, 2}), Float2);
-        const Float2 second = __builtin_convertvector(__builtin_shuffle(r, i, Index2{1, 3}), Float2);
+        const Float2 first = __builtin_convertvector(__builtin_shufflevector(r, i, 0, 2), Float2);
+        const Float2 second = __builtin_convertvector(__builtin_shufflevector(r, i, 1, 3), Float2);
         const Float4 v = __builtin_shufflevector(first, second, 0, 1, 2, 3);
         std::memcpy(data + 2 * j, &v, sizeof v);
     }

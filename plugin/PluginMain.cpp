@@ -11,6 +11,11 @@
 
 extern "C" QUILLATONE_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster);
 
+#if defined(QUILLATONE_MACOS)
+// [host thread] The macOS data folder, pasteboard and views (idempotent).
+void installMacOSServices();
+#endif
+
 // [host thread] One new effect per call; null when the host gives no
 // callback, answers 0 to the version query, or creation fails.
 extern "C" AEffect* VSTPluginMain(audioMasterCallback audioMaster) {
@@ -19,6 +24,9 @@ extern "C" AEffect* VSTPluginMain(audioMasterCallback audioMaster) {
     try {
         if (audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
             return nullptr;
+#if defined(QUILLATONE_MACOS)
+        installMacOSServices();
+#endif
         AudioEffect* effect = createEffectInstance(audioMaster);
         if (!effect)
             return nullptr;

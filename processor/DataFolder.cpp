@@ -53,9 +53,8 @@ std::string joined(const std::string& root, const char* tail)
         path += '/';
     return path + tail;
 }
-} // namespace
 
-std::string findDataRoot()
+std::string findLinuxDataRoot()
 {
     std::string root = environment("QUILLATONE_DATA_ROOT");
     if (!root.empty())
@@ -71,28 +70,53 @@ std::string findDataRoot()
     return home + "/.local/share";
 }
 
+std::string linuxMakerFolder(const std::string& root)
+{
+    return joined(root, makerFolderName);
+}
+
+// Installed once, before any effect reads it.
+DataRootRule currentRule = {&findLinuxDataRoot, &linuxMakerFolder};
+} // namespace
+
+const DataRootRule& linuxDataRootRule()
+{
+    static const DataRootRule rule = {&findLinuxDataRoot, &linuxMakerFolder};
+    return rule;
+}
+
+void useDataRootRule(const DataRootRule& rule)
+{
+    currentRule = rule;
+}
+
+std::string findDataRoot()
+{
+    return currentRule.findRoot();
+}
+
 std::string makerFolderPath(const std::string& root)
 {
-    return joined(root, "Harlox");
+    return currentRule.makerFolder(root);
 }
 
 std::string productFolderPath(const std::string& root)
 {
-    return joined(root, "Harlox/Quillatone");
+    const std::string maker = makerFolderPath(root);
+    return maker.empty() ? maker : maker + "/" + productFolderName;
 }
 
 std::string productFilePath(const std::string& root, const std::string& relative)
 {
-    if (root.empty())
-        return std::string();
-    return productFolderPath(root) + "/" + relative;
+    const std::string product = productFolderPath(root);
+    return product.empty() ? product : product + "/" + relative;
 }
 
 bool createDataFolders(const std::string& root)
 {
-    if (root.empty())
-        return false;
     const std::string maker = makerFolderPath(root);
+    if (maker.empty())
+        return false;
     const std::string product = productFolderPath(root);
     const std::string folders[] = {
         maker, maker + "/bin", maker + "/cache",

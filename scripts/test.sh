@@ -8,3 +8,4 @@ cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLATONE_CHECK
 cmake --build "$build" -j"$(nproc)"
 cd "$build"
 ctest --output-on-failure -j"$(nproc)" --timeout 600
+"$top/scripts/test-clang.sh"

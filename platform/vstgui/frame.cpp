@@ -1,5 +1,6 @@
 #include "controls.h"
 #include "platform.h"
+#include "systemservices.h"
 #include "popupmenu.h"
 #include "view.h"
 #ifdef QUILLATONE_X11
@@ -34,8 +35,12 @@ CFrame::CFrame(const CRect& r, void* systemWindow, VSTGUIEditorInterface* ed)
     pxHeight = roundSize(r.getHeight());
     resizeBackBuffer();
 #ifdef QUILLATONE_X11
-    if (systemWindow)
-        platform = createX11PlatformFrame(this, reinterpret_cast<uintptr_t>(systemWindow), pxWidth, pxHeight);
+    if (systemWindow) {
+        const SystemServices& system = systemServices();
+        const uintptr_t parent =
+            system.nativeParent ? system.nativeParent(systemWindow) : reinterpret_cast<uintptr_t>(systemWindow);
+        platform = createX11PlatformFrame(this, parent, pxWidth, pxHeight);
+    }
 #endif
 }
 
@@ -594,6 +599,8 @@ bool CFrame::setClipboardText(const char* utf8, size_t length) {
     if (!utf8 || length > kMaxClipboardBytes)
         return false;
     std::string text(utf8, length);
+    if (systemServices().setClipboard)
+        return systemServices().setClipboard(text);
     if (platform)
         return platform->setClipboard(text);
     clipboard = text;
@@ -601,6 +608,8 @@ bool CFrame::setClipboardText(const char* utf8, size_t length) {
 }
 
 bool CFrame::getClipboardText(std::string& text) const {
+    if (systemServices().getClipboard)
+        return systemServices().getClipboard(text);
     if (platform)
         return platform->getClipboard(text);
     text = clipboard;

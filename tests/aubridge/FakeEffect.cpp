@@ -15,7 +15,7 @@ AEffect record;
 FakeControl& fx() { return control; }
 
 VstIntPtr dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
-  FakeCall call{opcode, index, value, opt, {}, {}};
+  FakeCall call{opcode, index, value, opt, {}, {}, ptr};
   if (opcode == effSetProgramName && ptr != nullptr) call.text = static_cast<const char*>(ptr);
   if (opcode == effSetChunk && ptr != nullptr && value > 0)
     call.data.assign(static_cast<const char*>(ptr), static_cast<const char*>(ptr) + value);

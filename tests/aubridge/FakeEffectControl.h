@@ -14,6 +14,7 @@ struct FakeCall {
   float opt;
   std::string text;  // program names sent, canDo texts
   std::vector<char> data;  // chunks sent
+  void* ptr = nullptr;
 };
 
 struct FakeControl {

@@ -1,9 +1,12 @@
-// A suite over the product module: its data root is a temporary folder, filled
-// once per suite by the data-folder builder when it and its listener set are
+// A suite over the product module: its data folder lies in a temporary users
+// folder's "Shared" folder, where both the Linux module (through its data root)
+// and the product's bundle (through the stand-in's users folder) find it; the
+// data-folder builder fills it once per suite when it and its listener set are
 // present (haveData tells).
 #pragma once
 
 #include <gtest/gtest.h>
+#include <symac/TestHooks.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -18,7 +21,8 @@ class ProductDataSuite : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     data = new TempFolder();
-    const std::string root = *data / "root";
+    users = *data / "Users";
+    const std::string root = users + "/Shared";
     std::filesystem::create_directories(root);
 #ifdef QUILLATONE_DATABUILDER
     struct stat st;
@@ -28,14 +32,17 @@ class ProductDataSuite : public ::testing::Test {
     }
 #endif
     setenv("QUILLATONE_DATA_ROOT", root.c_str(), 1);
+    symac_test_setUserFolder(users.c_str());
   }
   static void TearDownTestSuite() {
+    symac_test_setUserFolder("/Users");
     delete data;
     data = nullptr;
   }
 
   static inline TempFolder* data = nullptr;
   static inline bool haveData = false;
+  static inline std::string users;
 };
 
 }  // namespace bridgetest

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include <ObjCStandin.h>
 
@@ -54,13 +55,45 @@ TEST_F(ProductUnit, OpensFromItsOwnExecutableAndWritesItsFiles) {
   ASSERT_EQ(host.get(kAudioUnitProperty_Latency, 0, 0, latency), noErr);
   EXPECT_DOUBLE_EQ(latency, 3.0 / 44100.0);
   AudioUnitCocoaViewInfo info{};
-  if (host.get(kAudioUnitProperty_CocoaUI, 0, 0, info) == noErr) {
-    char name[128];
-    CFStringGetCString(info.mCocoaAUViewClass[0], name, sizeof name, kCFStringEncodingUTF8);
-    EXPECT_STREQ(name, "Quillatone_CocoaViewFactory");
-    EXPECT_NE(objc_getClass(name), nullptr);
-    CFRelease(info.mCocoaAUViewBundleLocation);
-    CFRelease(info.mCocoaAUViewClass[0]);
+  ASSERT_EQ(host.get(kAudioUnitProperty_CocoaUI, 0, 0, info), noErr);
+  char name[128];
+  ASSERT_TRUE(CFStringGetCString(info.mCocoaAUViewClass[0], name, sizeof name, kCFStringEncodingUTF8));
+  EXPECT_STREQ(name, "Quillatone_CocoaViewFactory");
+  EXPECT_NE(objc_getClass(name), nullptr);
+  CFRelease(info.mCocoaAUViewBundleLocation);
+  CFRelease(info.mCocoaAUViewClass[0]);
+}
+
+// The bundle's plug-in roots its data in the users folder's "Shared" folder: it writes its
+// design-table cache there, and with the data it sounds in all three modes.
+TEST_F(ProductUnit, FindsItsDataBesideTheUsersAndRendersTheThreeModes) {
+  const std::string product = users + "/Shared/Harlox/Quillatone";
+  std::filesystem::remove(product + "/bin/pretab.qtb");
+  AUHost host(bundle(Config(), true));
+  ASSERT_EQ(host.open(), noErr);
+  EXPECT_TRUE(std::filesystem::is_regular_file(product + "/bin/pretab.qtb"));
+  EXPECT_TRUE(std::filesystem::is_directory(product + "/preset"));
+  InputFeed feed;
+  feed.channels = bridgetest::noise(2, 8192, 9, 0.3f);
+  const AURenderCallbackStruct cb{&InputFeed::proc, &feed};
+  ASSERT_EQ(host.set(kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, cb), noErr);
+  ASSERT_EQ(AudioUnitInitialize(host.unit), noErr);
+  double sampleTime = 0;
+  for (const float mode : {0.0f, 0.5f, 1.0f}) {
+    ASSERT_EQ(AudioUnitSetParameter(host.unit, 15, 0, 0, mode, 0), noErr);
+    double energy = 0;
+    std::vector<std::vector<float>> out;
+    for (int slice = 0; slice < 2; ++slice, sampleTime += 4096) {
+      ASSERT_EQ(host.render(0, 4096, sampleTime, 2, true, out), noErr);
+      for (const auto& channel : out)
+        for (float x : channel) {
+          ASSERT_TRUE(std::isfinite(x));
+          energy += double(x) * x;
+        }
+    }
+    if (haveData) {
+      EXPECT_GT(energy, 1e-3) << "mode " << mode;
+    }
   }
 }
 

@@ -447,13 +447,13 @@ TEST(AUPresets, MalformedDictionariesAreRefused) {
   CFPropertyListRef notDictionary = CFSTR("preset");
   EXPECT_EQ(u.host->set(kAudioUnitProperty_ClassInfo, 0, 0, notDictionary), kAudioUnitErr_InvalidPropertyValue);
 
-  // An out-of-range program number loads into program 0; none keeps the current program.
+  // An out-of-range program number and a missing one both load into program 0.
   u.fake().currentProgram = 3;
   EXPECT_EQ(attempt([](CFMutableDictionaryRef d) { setNumber(d, CFSTR("ProgramNumber"), 7); }), noErr);
   EXPECT_EQ(u.fake().currentProgram, 0);
   u.fake().currentProgram = 3;
   EXPECT_EQ(attempt([](CFMutableDictionaryRef d) { CFDictionaryRemoveValue(d, CFSTR("ProgramNumber")); }), noErr);
-  EXPECT_EQ(u.fake().currentProgram, 3);
+  EXPECT_EQ(u.fake().currentProgram, 0);
   EXPECT_EQ(attempt([](CFMutableDictionaryRef d) { CFDictionarySetValue(d, CFSTR("ProgramNumber"), CFSTR("2")); }),
             kAudioUnitErr_InvalidPropertyValue);
 }

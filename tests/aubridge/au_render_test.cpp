@@ -144,13 +144,21 @@ TEST(AURender, MonoFormatFeedsBothPins) {
   EXPECT_EQ(out[1][10], r.feed.channels[0][10] * 1.5f + 0.02f);
 }
 
+// Records every notification in one shared sequence, with the fake's process count then.
 struct NotifyLog {
-  std::vector<std::pair<int, AudioUnitRenderActionFlags>> calls;
+  struct Call {
+    int id;
+    AudioUnitRenderActionFlags flags;
+    int processed;
+    bool operator==(const Call& o) const { return id == o.id && flags == o.flags && processed == o.processed; }
+  };
+  std::vector<Call>* sequence;
   int id;
+  const FakeControl* fake;
   static OSStatus proc(void* ref, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32, UInt32,
                        AudioBufferList*) {
     auto* self = static_cast<NotifyLog*>(ref);
-    self->calls.push_back({self->id, *flags});
+    self->sequence->push_back({self->id, *flags & 12u, self->fake->processCount});
     return noErr;
   }
 };
@@ -158,26 +166,32 @@ struct NotifyLog {
 TEST(AURender, RenderNotificationsPreThenPostNewestFirst) {
   RenderUnit r;
   r.start();
-  std::vector<std::pair<int, AudioUnitRenderActionFlags>> shared;
-  NotifyLog a{{}, 1}, b{{}, 2};
+  std::vector<NotifyLog::Call> sequence;
+  NotifyLog a{&sequence, 1, &r.u.fake()}, b{&sequence, 2, &r.u.fake()};
   ASSERT_EQ(AudioUnitAddRenderNotify(r.u.unit(), &NotifyLog::proc, &a), noErr);
   ASSERT_EQ(AudioUnitAddRenderNotify(r.u.unit(), &NotifyLog::proc, &b), noErr);
   std::vector<std::vector<float>> out;
   AudioUnitRenderActionFlags flags = kAudioUnitRenderAction_PreRender;
+  const int before = r.u.fake().processCount;
   {
     StderrCapture capture;
     ASSERT_EQ(r.u.host->render(0, 64, 0, 2, true, out, &flags), noErr);
     EXPECT_NE(capture.text().find("Invalid 'ioActionFlags' on call to AURender"), std::string::npos);
   }
   EXPECT_EQ(flags & 12u, 0u);
-  ASSERT_EQ(a.calls.size(), 2u);
-  ASSERT_EQ(b.calls.size(), 2u);
-  EXPECT_EQ(a.calls[0].second & 4u, 4u);
-  EXPECT_EQ(a.calls[1].second & 8u, 8u);
+  // Pre-render before the plug-in runs, post-render after it, the newest receiver first.
+  const std::vector<NotifyLog::Call> expected = {
+      {2, kAudioUnitRenderAction_PreRender, before},
+      {1, kAudioUnitRenderAction_PreRender, before},
+      {2, kAudioUnitRenderAction_PostRender, before + 1},
+      {1, kAudioUnitRenderAction_PostRender, before + 1}};
+  EXPECT_EQ(sequence, expected);
   ASSERT_EQ(AudioUnitRemoveRenderNotify(r.u.unit(), &NotifyLog::proc, &b), noErr);
+  sequence.clear();
   ASSERT_EQ(r.u.host->render(0, 64, 64, 2, true, out), noErr);
-  EXPECT_EQ(a.calls.size(), 4u);
-  EXPECT_EQ(b.calls.size(), 2u);
+  ASSERT_EQ(sequence.size(), 2u);
+  EXPECT_EQ(sequence[0].id, 1);
+  EXPECT_EQ(sequence[1].id, 1);
 }
 
 TEST(AURender, ThreeOutputBusesOneRun) {

@@ -1,6 +1,7 @@
 // The hosted plug-in wrapper against the recording fake effect.
 #include <gtest/gtest.h>
 #include <symac/TestHooks.h>
+#include <ObjCStandin.h>
 
 #include <dlfcn.h>
 
@@ -14,6 +15,12 @@
 using namespace bridgetest;
 
 namespace {
+
+// A view to open an editor in, released at the end of the test.
+struct ParentView {
+  NSView* view = (new NSView)->initWithFrame(NSMakeRect(0, 0, 300, 200));
+  ~ParentView() { view->release(); }
+};
 
 class VSTPlugInTest : public ::testing::Test {
  protected:
@@ -232,8 +239,8 @@ TEST_F(VSTPlugInTest, EditorLifecycle) {
   p->getEditorDimensions(w, h);
   EXPECT_EQ(w, 300);
   EXPECT_EQ(h, 200);
-  int parent = 0;
-  p->openEditor(&parent);
+  ParentView parent;
+  p->openEditor(parent.view);
   EXPECT_TRUE(p->isEditorOpen());
   ASSERT_EQ(host.count("resizeWindow"), 1u);  // asked while opening
   p->idle();
@@ -246,7 +253,7 @@ TEST_F(VSTPlugInTest, EditorLifecycle) {
 
   fake().editOpenAnswer = 0;
   try {
-    p->openEditor(&parent);
+    p->openEditor(parent.view);
     FAIL();
   } catch (const RoruvovuzException& e) {
     EXPECT_STREQ(e.what(), "VST could not open editor");
@@ -256,13 +263,40 @@ TEST_F(VSTPlugInTest, EditorLifecycle) {
   EXPECT_THROW(p->getEditorDimensions(w, h), RoruvovuzException);
 }
 
+// Both forms hand their parent to the effect untouched, and both refuse a null parent,
+// an open editor and an effect without one before sending anything.
+TEST_F(VSTPlugInTest, EditorOpensInAWindowOrAView) {
+  auto p = openPlugIn();
+  int token = 0;
+  const WindowRef window = reinterpret_cast<WindowRef>(&token);
+  EXPECT_THROW(p->openEditor(WindowRef(nullptr)), RoruvovuzException);
+  EXPECT_THROW(p->openEditor(static_cast<NSView*>(nullptr)), RoruvovuzException);
+  EXPECT_EQ(fake().count(effEditOpen), 0u);
+  p->openEditor(window);
+  ASSERT_EQ(fake().count(effEditOpen), 1u);
+  EXPECT_EQ(fake().calls.back().ptr, static_cast<void*>(window));
+  ParentView parent;
+  EXPECT_THROW(p->openEditor(parent.view), RoruvovuzException);
+  EXPECT_THROW(p->openEditor(window), RoruvovuzException);
+  p->closeEditor();
+  p->openEditor(parent.view);
+  EXPECT_EQ(fake().calls.back().ptr, static_cast<void*>(parent.view));
+  p->closeEditor();
+
+  fake().flags &= ~effFlagsHasEditor;
+  auto without = openPlugIn();
+  EXPECT_THROW(without->openEditor(window), RoruvovuzException);
+  EXPECT_THROW(without->openEditor(parent.view), RoruvovuzException);
+  EXPECT_EQ(fake().count(effEditOpen), 2u);  // the two opens above
+}
+
 TEST_F(VSTPlugInTest, DestructionClosesEditorThenEffectAndUnloads) {
   fake().editOpenAnswer = 1;
   FakeControl* control = &fake();
   {
     auto p = openPlugIn();
-    int parent = 0;
-    p->openEditor(&parent);
+    ParentView parent;
+    p->openEditor(parent.view);
     p->resume();
   }
   const size_t n = control->calls.size();

@@ -1,17 +1,24 @@
 // File URLs as absolute POSIX paths; a folder URL's path ends in '/'.
 #include <unistd.h>
 
+#include <cctype>
 #include <climits>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "CFObject.h"
 
 struct SyCFURL : symac::CFObject {
   explicit SyCFURL(std::string p) : CFObject(symac::kTypeURL), path(std::move(p)) {}
+  ~SyCFURL() override {
+    if (text != nullptr) CFRelease(text);
+  }
   bool equals(const CFObject& o) const override { return path == static_cast<const SyCFURL&>(o).path; }
   CFHashCode hash() const override { return std::hash<std::string>()(path); }
   std::string path;
+  mutable std::once_flag textOnce;
+  mutable CFStringRef text = nullptr;  // "file://" and the escaped path, made when first asked
 };
 
 namespace {
@@ -45,6 +52,22 @@ std::string plainPath(const SyCFURL& u) {
   std::string p = u.path;
   while (p.size() > 1 && p.back() == '/') p.pop_back();
   return p;
+}
+
+// The path as a URL path: bytes outside the unreserved set and '/' as %XX.
+std::string escapedPath(const std::string& path) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : path) {
+    if (std::isalnum(c) || std::strchr("/-._~", c) != nullptr) {
+      out.push_back(char(c));
+    } else {
+      out.push_back('%');
+      out.push_back(hex[c >> 4]);
+      out.push_back(hex[c & 15]);
+    }
+  }
+  return out;
 }
 
 }  // namespace
@@ -106,6 +129,15 @@ Boolean CFURLGetFileSystemRepresentation(CFURLRef u, Boolean, UInt8* buffer, CFI
   if (path.size() + 1 > size_t(maxBufLen)) return false;
   std::memcpy(buffer, path.c_str(), path.size() + 1);
   return true;
+}
+
+CFStringRef CFURLGetString(CFURLRef u) {
+  const SyCFURL* p = url(u);
+  if (p == nullptr) return nullptr;
+  std::call_once(p->textOnce, [p] {
+    p->text = CFStringCreateWithCString(nullptr, ("file://" + escapedPath(p->path)).c_str(), kCFStringEncodingUTF8);
+  });
+  return p->text;
 }
 
 CFStringRef CFURLCopyFileSystemPath(CFURLRef u, CFURLPathStyle pathStyle) {

@@ -47,8 +47,8 @@ bool injected(const char* name, OSErr* err) {
 
 bool setPath(FSRef* ref, const std::string& path) {
   if (ref == nullptr) return true;
-  if (path.size() >= sizeof ref->path) return false;
-  std::memcpy(ref->path, path.c_str(), path.size() + 1);
+  if (path.size() >= sizeof ref->hidden) return false;
+  std::memcpy(ref->hidden, path.c_str(), path.size() + 1);
   return true;
 }
 
@@ -76,7 +76,7 @@ OSErr childPath(const FSRef* parent, UniCharCount length, const UniChar* name, s
   std::string leaf;
   const OSErr err = nameToUtf8(length, name, leaf);
   if (err != noErr) return err;
-  out = std::string(parent->path) + (std::strcmp(parent->path, "/") == 0 ? "" : "/") + leaf;
+  out = std::string(parent->hidden) + (std::strcmp(parent->hidden, "/") == 0 ? "" : "/") + leaf;
   return noErr;
 }
 
@@ -137,7 +137,7 @@ OSErr FSCreateFileUnicode(const FSRef* parent, UniCharCount length, const UniCha
   if (injected("FSCreateFileUnicode", &err)) return err;
   std::string path;
   if ((err = childPath(parent, length, name, path)) != noErr) return err;
-  if (path.size() >= sizeof(FSRef::path)) return bdNamErr;
+  if (path.size() >= sizeof(FSRef::hidden)) return bdNamErr;
   const int fd = open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
   if (fd < 0) return fromErrno(errno);
   close(fd);
@@ -151,7 +151,7 @@ OSErr FSCreateDirectoryUnicode(const FSRef* parent, UniCharCount length, const U
   if (injected("FSCreateDirectoryUnicode", &err)) return err;
   std::string path;
   if ((err = childPath(parent, length, name, path)) != noErr) return err;
-  if (path.size() >= sizeof(FSRef::path)) return bdNamErr;
+  if (path.size() >= sizeof(FSRef::hidden)) return bdNamErr;
   if (mkdir(path.c_str(), 0755) != 0) return fromErrno(errno);
   setPath(newRef, path);
   if (newDirID != nullptr) *newDirID = 0;
@@ -163,8 +163,8 @@ OSErr FSDeleteObject(const FSRef* ref) {
   if (injected("FSDeleteObject", &err)) return err;
   if (ref == nullptr) return paramErr;
   struct stat st;
-  if (lstat(ref->path, &st) != 0) return fromErrno(errno);
-  const int rc = S_ISDIR(st.st_mode) ? rmdir(ref->path) : unlink(ref->path);
+  if (lstat(ref->hidden, &st) != 0) return fromErrno(errno);
+  const int rc = S_ISDIR(st.st_mode) ? rmdir(ref->hidden) : unlink(ref->hidden);
   return rc == 0 ? OSErr(noErr) : fromErrno(errno);
 }
 
@@ -174,10 +174,10 @@ OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap which, FSCatalogInf
   if (injected("FSGetCatalogInfo", &err)) return err;
   if (ref == nullptr) return paramErr;
   struct stat st;
-  if (lstat(ref->path, &st) != 0) return fromErrno(errno);
+  if (lstat(ref->hidden, &st) != 0) return fromErrno(errno);
   if (info != nullptr && (which & kFSCatInfoNodeFlags) != 0)
     info->nodeFlags = S_ISDIR(st.st_mode) ? UInt16(kFSNodeIsDirectoryMask) : UInt16(0);
-  const std::string path = ref->path;
+  const std::string path = ref->hidden;
   if (outName != nullptr) utf8ToName(lastComponent(path), outName);
   if (parentRef != nullptr) {
     const size_t slash = path.rfind('/');
@@ -197,7 +197,7 @@ OSErr FSOpenFork(const FSRef* ref, UniCharCount, const UniChar*, SInt8 permissio
   if (ref == nullptr || forkRef == nullptr) return paramErr;
   int flags = O_RDONLY;
   if ((permissions & fsWrPerm) != 0) flags = (permissions & fsRdPerm) != 0 ? O_RDWR : O_WRONLY;
-  const int fd = open(ref->path, flags | O_CLOEXEC);
+  const int fd = open(ref->hidden, flags | O_CLOEXEC);
   if (fd < 0) return fromErrno(errno);
   struct stat st;
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -272,9 +272,9 @@ OSErr FSOpenIterator(const FSRef* container, FSIteratorFlags, FSIterator* iterat
   OSErr err;
   if (injected("FSOpenIterator", &err)) return err;
   if (container == nullptr || iterator == nullptr) return paramErr;
-  DIR* dir = opendir(container->path);
+  DIR* dir = opendir(container->hidden);
   if (dir == nullptr) return fromErrno(errno);
-  auto* it = new SyFSIterator{container->path, {}, 0};
+  auto* it = new SyFSIterator{container->hidden, {}, 0};
   while (dirent* e = readdir(dir)) {
     if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
     it->names.push_back(e->d_name);
@@ -337,23 +337,23 @@ OSErr FSResolveAliasFileWithMountFlags(FSRef* ref, Boolean, Boolean* isFolder, B
   if (injected("FSResolveAliasFileWithMountFlags", &err)) return err;
   if (ref == nullptr) return paramErr;
   struct stat st;
-  if (lstat(ref->path, &st) != 0) return fromErrno(errno);
+  if (lstat(ref->hidden, &st) != 0) return fromErrno(errno);
   const bool link = S_ISLNK(st.st_mode);
   if (wasAliased != nullptr) *wasAliased = link;
   if (link) {
     char resolved[PATH_MAX];
-    if (realpath(ref->path, resolved) == nullptr) return fromErrno(errno);
+    if (realpath(ref->hidden, resolved) == nullptr) return fromErrno(errno);
     if (!setPath(ref, resolved)) return bdNamErr;
   }
-  if (isFolder != nullptr) *isFolder = stat(ref->path, &st) == 0 && S_ISDIR(st.st_mode);
+  if (isFolder != nullptr) *isFolder = stat(ref->hidden, &st) == 0 && S_ISDIR(st.st_mode);
   return noErr;
 }
 
 OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize) {
   if (ref == nullptr || path == nullptr) return paramErr;
-  const size_t n = std::strlen(ref->path);
+  const size_t n = std::strlen(ref->hidden);
   if (n + 1 > maxPathSize) return paramErr;
-  std::memcpy(path, ref->path, n + 1);
+  std::memcpy(path, ref->hidden, n + 1);
   return noErr;
 }
 
@@ -369,7 +369,7 @@ Boolean CFURLGetFSRef(CFURLRef url, FSRef* ref) {
   OSErr err;
   if (injected("CFURLGetFSRef", &err)) return false;
   if (url == nullptr || ref == nullptr) return false;
-  UInt8 buffer[sizeof(FSRef::path)];
+  UInt8 buffer[sizeof(FSRef::hidden)];
   if (!CFURLGetFileSystemRepresentation(url, true, buffer, sizeof buffer)) return false;
   return FSPathMakeRef(buffer, ref, nullptr) == noErr;
 }
@@ -379,9 +379,9 @@ CFURLRef CFURLCreateFromFSRef(CFAllocatorRef, const FSRef* ref) {
   if (injected("CFURLCreateFromFSRef", &err)) return nullptr;
   if (ref == nullptr) return nullptr;
   struct stat st;
-  const bool dir = stat(ref->path, &st) == 0 && S_ISDIR(st.st_mode);
-  return CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(ref->path),
-                                                 CFIndex(std::strlen(ref->path)), dir);
+  const bool dir = stat(ref->hidden, &st) == 0 && S_ISDIR(st.st_mode);
+  return CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(ref->hidden),
+                                                 CFIndex(std::strlen(ref->hidden)), dir);
 }
 
 void symac_test_setDomainRoot(SInt16 domain, const char* path) {

@@ -26,8 +26,8 @@ OSStatus LSCopyItemInfoForRef(const FSRef* ref, LSRequestedInfo which, LSItemInf
   if (ref == nullptr || info == nullptr) return paramErr;
   std::memset(info, 0, sizeof *info);
   struct stat st;
-  if (lstat(ref->path, &st) != 0) return fnfErr;
-  const std::string path = ref->path;
+  if (lstat(ref->hidden, &st) != 0) return fnfErr;
+  const std::string path = ref->hidden;
   const size_t slash = path.rfind('/');
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   if (S_ISREG(st.st_mode)) info->flags |= kLSItemInfoIsPlainFile;

@@ -58,7 +58,7 @@ TEST(Files, NamesNeverLeaveTheirFolder) {
   const FSRef created = refOf(tmp.path() + "/a:b");
   ASSERT_EQ(FSGetCatalogInfo(&created, 0, nullptr, &name, nullptr, &parent), noErr);
   EXPECT_EQ(std::u16string(reinterpret_cast<char16_t*>(name.unicode), name.length), slash);
-  EXPECT_STREQ(parent.path, folder.path);
+  EXPECT_STREQ(parent.hidden, folder.hidden);
 }
 
 TEST(Files, ForksReadShortAndWriteWhole) {
@@ -111,7 +111,9 @@ TEST(Files, IterationAndDomains) {
   FSRef audio;
   EXPECT_EQ(FSFindFolder(kUserDomain, kAudioSupportFolderType, kDontCreateFolder, &audio), fnfErr);
   ASSERT_EQ(FSFindFolder(kUserDomain, kAudioSupportFolderType, kCreateFolder, &audio), noErr);
-  EXPECT_EQ(std::string(audio.path), tmp.path() + "/User/Audio");
+  UInt8 audioPath[4096];
+  ASSERT_EQ(FSRefMakePath(&audio, audioPath, sizeof audioPath), noErr);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(audioPath)), tmp.path() + "/User/Audio");
   symac_test_setDomainRoot(kUserDomain, nullptr);
 }
 
@@ -129,7 +131,7 @@ TEST(LaunchServices, KindsTypesAndExtensions) {
   EXPECT_STREQ(ext, "FXP");
   CFRelease(info.extension);
   ref = refOf(tmp.path() + "/.hidden");
-  symac_test_setTypeCreator(ref.path, FOURCC("AFxP"), FOURCC("Crea"));
+  symac_test_setTypeCreator((tmp.path() + "/.hidden").c_str(), FOURCC("AFxP"), FOURCC("Crea"));
   ASSERT_EQ(LSCopyItemInfoForRef(&ref, kLSRequestExtension | kLSRequestTypeCreator, &info), noErr);
   EXPECT_EQ(info.flags & kLSItemInfoIsInvisible, UInt32(kLSItemInfoIsInvisible));
   EXPECT_EQ(info.filetype, FOURCC("AFxP"));

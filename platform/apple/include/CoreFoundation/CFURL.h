@@ -25,5 +25,7 @@ SY_EXPORT Boolean CFURLHasDirectoryPath(CFURLRef url);
 // [any thread] The path without a trailing '/', terminated; false when it does not fit.
 SY_EXPORT Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean resolveAgainstBase, UInt8* buffer,
                                                    CFIndex maxBufLen);
+// [any thread] "file://" and the path with reserved bytes escaped; owned by the URL.
+SY_EXPORT CFStringRef CFURLGetString(CFURLRef url);
 SY_EXPORT CFStringRef CFURLCopyFileSystemPath(CFURLRef url, CFURLPathStyle pathStyle);
 SY_END_C

@@ -6,8 +6,9 @@
 #include <CoreFoundation/CFURL.h>
 #include <MacTypes.h>
 
+// Opaque to callers: ask FSRefMakePath for the path.
 typedef struct {
-  char path[4096];
+  char hidden[4096];
 } FSRef;
 
 typedef struct {

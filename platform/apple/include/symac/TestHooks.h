@@ -11,6 +11,8 @@ SY_EXPORT void symac_test_clearFailures(void);
 SY_EXPORT void symac_test_forceCStringPtrNull(Boolean on);
 // Identifier and short version reported by the main bundle (NULL clears).
 SY_EXPORT void symac_test_setMainBundle(const char* identifier, const char* shortVersion);
+// The users folder the file manager answers ("/Users" at first); NULL: none at all.
+SY_EXPORT void symac_test_setUserFolder(const char* path);
 // Objects alive in the layer, for leak checks.
 SY_EXPORT long symac_test_liveObjectCount(void);
 

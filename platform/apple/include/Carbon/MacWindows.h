@@ -1,0 +1,4 @@
+// Carbon windows: only the opaque window reference, which the bridge passes on untouched.
+#pragma once
+
+typedef struct OpaqueWindowPtr* WindowRef;
