@@ -56,6 +56,15 @@ inline float finiteOrZero(float x)
     return std::isfinite(x) ? x : 0.0f;
 }
 
+// Frame n of both inputs, as the chain takes it in (both roads read here). A
+// non-finite sample would stay in the recursive states for good, so it enters
+// as silence.
+inline void readFrame(const float* in0, const float* in1, int n, float& xL, float& xR)
+{
+    xL = finiteOrZero(in0[n]);
+    xR = finiteOrZero(in1[n]);
+}
+
 typedef float Float4 __attribute__((vector_size(16)));
 
 inline Float4 load4(const float* p)
@@ -318,10 +327,8 @@ void Controlsgui::renderFrameByFrame(const BlockIo& io, int first, int count, Bl
     for (int n = first; n < first + count; ++n)
     {
         // Read the frame before anything is written: buffers may be shared.
-        // A non-finite sample would stay in the recursive states for good,
-        // so it enters as silence.
-        const float xL = finiteOrZero(io.in0[n]);
-        const float xR = finiteOrZero(io.in1[n]);
+        float xL, xR;
+        readFrame(io.in0, io.in1, n, xL, xR);
 
         for (int q = 0; q < 4; ++q)
         {
@@ -395,8 +402,8 @@ void Controlsgui::renderStaged(const BlockIo& io, int first, int count, BlockPea
     // input of the pass is read here, before any output is written.
     for (int i = 0; i < count; ++i)
     {
-        const float xL = finiteOrZero(io.in0[first + i]);
-        const float xR = finiteOrZero(io.in1[first + i]);
+        float xL, xR;
+        readFrame(io.in0, io.in1, first + i, xL, xR);
         float sL = 0.0f, sR = 0.0f;
         for (int q = 0; q < 4; ++q)
         {
