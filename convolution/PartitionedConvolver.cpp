@@ -130,11 +130,25 @@ void PartitionedConvolver::accumulateOlder(size_t first, size_t end)
 {
     if (first == 1)
         _preMultiplied.setZero();
-    for (size_t i = first; i < end; ++i) {
-        size_t ring = _current + i;
-        if (ring >= _segCount)
-            ring -= _segCount;
-        ComplexMultiplyAccumulate(_preMultiplied, _segmentsIR[i], _segments[ring]);
+    // A group of partitions at a time, each bin kept in registers across it.
+    constexpr size_t group = 16;
+    const float* irRe[group];
+    const float* irIm[group];
+    const float* inRe[group];
+    const float* inIm[group];
+    for (size_t i = first; i < end;) {
+        size_t n = 0;
+        for (; n < group && i < end; ++n, ++i) {
+            size_t ring = _current + i;
+            if (ring >= _segCount)
+                ring -= _segCount;
+            irRe[n] = _segmentsIR[i].re.data();
+            irIm[n] = _segmentsIR[i].im.data();
+            inRe[n] = _segments[ring].re.data();
+            inIm[n] = _segments[ring].im.data();
+        }
+        ComplexMultiplyAccumulateMany(_preMultiplied.re.data(), _preMultiplied.im.data(), irRe, irIm, inRe, inIm, n,
+                                      _fftComplexSize);
     }
 }
 

@@ -2,44 +2,13 @@
 #include "ControlsguiEditor.h"
 
 #include "PresetText.h"
+#include "ReplaceFile.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
 
 using namespace VSTGUI;
-
-namespace {
-// Writes the whole text to a file beside path, then renames it over path, so
-// a failed write never leaves a cut preset in place of the old one.
-bool writeFileReplacing(const char* path, const char* text, size_t length)
-{
-    const std::string partial = std::string(path) + ".partial";
-    const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return false;
-    size_t written = 0;
-    while (written < length)
-    {
-        const ssize_t n = ::write(fd, text + written, length - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        written += size_t(n);
-    }
-    const bool ok = written == length && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !ok || std::rename(partial.c_str(), path) != 0)
-    {
-        ::unlink(partial.c_str());
-        return false;
-    }
-    return true;
-}
-} // namespace
 
 bool ControlsguiEditor::setPresetPath(const char* path)
 {
@@ -72,7 +41,8 @@ void ControlsguiEditor::savePreset()
             return;
         std::memcpy(presetPath + length, ".qlt", 5);
     }
-    writeFileReplacing(presetPath, presetText, std::strlen(presetText));
+    // A failed write never leaves a cut preset in place of the old one.
+    fileio::writeFileReplacing(presetPath, presetText, std::strlen(presetText));
 }
 
 void ControlsguiEditor::loadPreset()

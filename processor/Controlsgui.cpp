@@ -193,15 +193,18 @@ void Controlsgui::clearAudioState()
         s.reset();
     for (auto& s : peakingState)
         s.reset();
-    for (auto& s : correctionState)
-        s.reset();
+    correctionState.reset();
     activeSectionCount = sectionCount;
     std::memset(hrirDelay, 0, sizeof hrirDelay);
     std::memset(placeDelay, 0, sizeof placeDelay);
     hrirDelayPosition = placeDelayPosition = 0;
     for (int k = 0; k < 8; ++k)
         hrirRowPointers[k] = placeRowPointers[k] = unitImpulse;
-    std::memset(blendedRows, 0, sizeof blendedRows);
+    std::memset(placeRows, 0, sizeof placeRows);
+    rowFraction = 0.0f;
+    crossGain = 1.0f;
+    rowsLaidOut = 0;
+    std::memset(listenerRows, 0, sizeof listenerRows);
     for (auto& s : saturatorState)
         s.reset();
 }

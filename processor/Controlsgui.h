@@ -13,6 +13,7 @@
 #include "CurveList.h"
 #include "InterpolationFilter.h"
 #include "NoiseGenerator.h"
+#include "PlaceRows.h"
 #include "StudioSynthesis.h"
 #include "TwoStageConvolver.h"
 
@@ -47,6 +48,7 @@ public:
     static constexpr int panelFrames = 10;
     static constexpr int panelBins = 128;
     static constexpr int delayLength = 300;  // each delay line is kept twice
+    static constexpr int stageFrames = 256;  // frames per pass of the staged chain
 
     explicit Controlsgui(audioMasterCallback audioMaster);  // [host thread]
     ~Controlsgui() override;                                // [host thread]
@@ -131,6 +133,22 @@ public:
     void volumeFromTrim();
     void trimFromVolume();
 
+    // Runs every frame through the whole chain in turn, each convolver fed one
+    // sample per call, instead of in stages over the block: the reference
+    // road the staged chain is checked against. Off by default.
+    // [host thread, between blocks]
+    void setFrameByFrame(bool on) { frameByFrame = on; }
+
+    // The response a convolver was last built from (0, 1 studio left and
+    // right; 2-5 places 1-4), responseLength samples; null for other
+    // indices. [host thread]
+    const float* getConvolverResponse(int index) const
+    {
+        if (index == 0 || index == 1)
+            return index == 0 ? studioResponseLeft : studioResponseRight;
+        return index >= 2 && index < 6 ? placeResponses[index - 2] : nullptr;
+    }
+
     // The sample rate as last set and the data root ("" when there is none).
     float getInternalRate() const { return internalRate; }     // [any thread]
     const std::string& getDataRoot() const { return dataRoot; }  // [any thread]
@@ -166,7 +184,27 @@ private:
     void updateSampleRateFilters();
     void takeHandOverFlags();
     void chooseRows();
-    void runInternalSample(float sL, float sR);
+    enum class Route : uint8_t { dry, listener, places };
+    struct BlockIo
+    {
+        const float* in0;
+        const float* in1;
+        float* out0;
+        float* out1;  // may be null
+    };
+    struct BlockPeaks
+    {
+        float inL = 0.0f, inR = 0.0f, outL = 0.0f, outR = 0.0f;
+    };
+    Route currentRoute() const;
+    void layOutRows(Route route);
+    bool onFixedGrid() const;
+    void correctInternalSample(float sL, float sR, float& cL, float& cR);
+    void finishInternalSample(Route route, float cL, float cR, const float placeOutputs[4], float studioL,
+                              float studioR);
+    void emitFrame(const BlockIo& io, int n, float z2, BlockPeaks& peaks);
+    void renderFrameByFrame(const BlockIo& io, int first, int count, BlockPeaks& peaks);
+    void renderStaged(const BlockIo& io, int first, int count, BlockPeaks& peaks);
     void findDataRoot();
     void startCurvesFlat();
     void clearAudioState();
@@ -198,7 +236,8 @@ private:
     // direct taps' delay line.
     float poleA1[sectionCount];
     float poleA2[sectionCount];
-    correction::CorrectionFilterState correctionState[2];
+    correction::CorrectionPairState correctionState;
+    correction::CorrectionPairRecord correctionLayout;  // record 0 and the poles, laid out once per block
     int32_t activeSectionCount;
 
     // 8-9. Listener responses.
@@ -216,10 +255,16 @@ private:
 
     // 11. Rows of this block: listener path L0 L1 X0 X1 R0 R1 Y0 Y1, place
     // path left and right ear of sources 1-4; and the listener rows blended
-    // once per block (left direct, left cross, right direct, right cross).
+    // once per block, for the left and the right output, laid out tap pair by
+    // tap pair: the pair of the row read with the left delay line, then the
+    // pair of the row read with the right one.
     const float* hrirRowPointers[8];
     const float* placeRowPointers[8];
-    float blendedRows[4][hrirRowStride];
+    float listenerRows[2][2 * hrirTaps];
+    placerows::PairedRows placeRows[4];  // the place rows of this block, per source
+    float rowFraction;   // weight of the second row of each listener pair
+    float crossGain;     // g of the cross rows
+    uint8_t rowsLaidOut;  // 1: listenerRows, 2: placeRows hold this block's rows
 
     // 12. Saturator.
     chain::SaturatorState saturatorState[2];
@@ -298,6 +343,14 @@ private:
     std::string dataRoot;
     std::string makerFolder;
     std::string productFolder;
+
+    // Scratch of one pass of the staged chain: the corrected samples, the
+    // place convolvers' input and outputs, the studio convolvers' outputs.
+    float stageCorrected[2][stageFrames];
+    float stagePlaceInput[stageFrames];
+    float stagePlaceOutput[4][stageFrames];
+    float stageStudio[2][stageFrames];
+    bool frameByFrame = false;
 
     // Per-instance noise: the chain's (both channels, left first) and the
     // studio synthesis's, with its working state.

@@ -42,7 +42,7 @@ void convertHeadphoneTextOf(const std::string& productFolder, int model, curveco
         return;
     const int row = datafiles::clampHeadphoneRow(model);
     const char* name = datafiles::headphoneModelTable[row].fileName;
-    const std::string folder = productFolder + "/HP/";
+    const std::string folder = datafiles::joinPath(productFolder, "HP/");
     curveconvert::convertHeadphoneText(folder + curveconvert::headphoneTextName(name),
                                        folder + curveconvert::headphoneCurveName(name), format,
                                        datafiles::headphoneModelLevelOffsets[row], curve);
@@ -152,7 +152,7 @@ int32_t Controlsgui::readWaveFileToScratch()
 
 void Controlsgui::loadPlaceResponses()
 {
-    const std::string placesFolder = productFolder.empty() ? std::string() : productFolder + "/Places";
+    const std::string placesFolder = datafiles::joinPath(productFolder, "Places");
     float* const buffers[4] = {placeResponses[0], placeResponses[1], placeResponses[2], placeResponses[3]};
     places::loadPlaceResponses(placesFolder, places::choosePlace(params[pPlacesVariant], params[pPlace]), buffers,
                                responseCapacity);
@@ -251,7 +251,7 @@ int32_t Controlsgui::convertMonitorFiles(int group, int item)
                                     : datafiles::monitorGroup0File;
     if (productFolder.empty())
         return 3;
-    const std::string folder = productFolder + "/Monitor/";
+    const std::string folder = datafiles::joinPath(productFolder, "Monitor/");
     const int32_t code = curveconvert::convertMonitorText(folder + curveconvert::monitorTextName(file),
                                                           folder + file, referenceCurve);
     return code == curveconvert::convertInputMissing ? 3 : 0;

@@ -69,4 +69,102 @@ inline float processCorrectionSample(const float* record, const float* poleA1, c
     state.history[0] = v;
     return ((sum0 + sum1) + (sum2 + sum3)) + direct;
 }
+
+// Both channels' filters in one pass, four lanes wide: lane (c, j) runs section
+// k + j of channel c (c, j = 0, 1) for each section pair k, k + 1, with the
+// very arithmetic processCorrectionSample does for that section, so both give
+// the same bits.
+constexpr int sectionPairCount = sectionCount / 2;
+
+// A record and the poles laid out for the pair loop. [audio thread]
+struct CorrectionPairRecord
+{
+    float a1[sectionPairCount][4];
+    float a2[sectionPairCount][4];
+    float current[sectionPairCount][4];   // numerator on the section's current state
+    float previous[sectionPairCount][4];  // numerator on its previous state
+    float direct[directTapCount + 1];     // taps at delays 1 .. 10, then delay 0
+
+    void prepare(const float* record, const float* poleA1, const float* poleA2)
+    {
+        for (int p = 0; p < sectionPairCount; ++p)
+            for (int lane = 0; lane < 4; ++lane)
+            {
+                const int k = 2 * p + (lane & 1);
+                a1[p][lane] = poleA1[k];
+                a2[p][lane] = poleA2[k];
+                current[p][lane] = record[2 * k];
+                previous[p][lane] = record[2 * k + 1];
+            }
+        for (int m = 0; m <= directTapCount; ++m)
+            direct[m] = record[firstDirectTap + m];
+    }
+};
+
+// Both channels' state; the section states in the lanes of the pair loop.
+struct CorrectionPairState
+{
+    float w1[sectionPairCount][4];
+    float w2[sectionPairCount][4];
+    float history[2][directTapCount];  // per channel, inputs 1 to 10 samples back
+
+    // [any thread, not while the audio thread runs this state]
+    void reset()
+    {
+        for (int p = 0; p < sectionPairCount; ++p)
+            for (int lane = 0; lane < 4; ++lane)
+                w1[p][lane] = w2[p][lane] = 0.0f;
+        clearHistory(0);
+        clearHistory(1);
+    }
+    void clearHistory(int channel)
+    {
+        for (int m = 0; m < directTapCount; ++m)
+            history[channel][m] = 0.0f;
+    }
+};
+
+// Runs vL and vR through the filter and writes the corrected samples.
+// [audio thread]
+inline void processCorrectionPair(const CorrectionPairRecord& r, CorrectionPairState& state, float vL, float vR,
+                                  float& cL, float& cR)
+{
+    typedef float Lanes __attribute__((vector_size(16)));
+    auto load = [](const float* p) {
+        Lanes v;
+        __builtin_memcpy(&v, p, sizeof v);
+        return v;
+    };
+    auto store = [](float* p, Lanes v) { __builtin_memcpy(p, &v, sizeof v); };
+    const Lanes v = {vL, vL, vR, vR};
+    // Lanes (L k, L k+1, R k, R k+1): the partial sums 0 and 2 of each
+    // channel on the current states, 1 and 3 on the previous ones.
+    Lanes onCurrent = {0.0f, 0.0f, 0.0f, 0.0f}, onPrevious = onCurrent;
+    for (int p = 0; p < sectionPairCount; ++p)
+    {
+        const Lanes w1 = load(state.w1[p]);
+        const Lanes w2 = load(state.w2[p]);
+        const Lanes n = v - load(r.a1[p]) * w1 - load(r.a2[p]) * w2;
+        onCurrent += load(r.current[p]) * n;
+        onPrevious += load(r.previous[p]) * w1;
+        store(state.w2[p], w1);
+        store(state.w1[p], n);
+    }
+    const Lanes sums = onCurrent + onPrevious;  // (0 + 1, 2 + 3) per channel
+    const float in[2] = {vL, vR};
+    float out[2];
+    for (int c = 0; c < 2; ++c)
+    {
+        float* h = state.history[c];
+        float direct = r.direct[directTapCount] * in[c];
+        for (int m = 0; m < directTapCount; ++m)
+            direct += r.direct[m] * h[m];
+        for (int m = directTapCount - 1; m > 0; --m)
+            h[m] = h[m - 1];
+        h[0] = in[c];
+        out[c] = (sums[2 * c] + sums[2 * c + 1]) + direct;
+    }
+    cL = out[0];
+    cR = out[1];
+}
 }

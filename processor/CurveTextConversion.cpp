@@ -1,4 +1,5 @@
 #include "CurveTextConversion.h"
+#include "ReplaceFile.h"
 
 #include <cmath>
 #include <cstdio>
@@ -191,11 +192,9 @@ int32_t writeCurveFile(const std::string& outputPath, const CurveList& list)
     writeFloats(output.get(), list.hz, static_cast<size_t>(list.count), ok);
     writeFloats(output.get(), list.db, static_cast<size_t>(list.count), ok);
     ok = output.close() && ok;
-    std::error_code error;
-    if (ok)
-        std::filesystem::rename(temporary, outputPath, error);
-    if (!ok || error)
+    if (!ok || !fileio::replaceFile(temporary, outputPath))
     {
+        std::error_code error;
         std::filesystem::remove(temporary, error);
         return convertWriteError;
     }

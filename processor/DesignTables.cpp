@@ -1,4 +1,5 @@
 #include "DesignTables.h"
+#include "ReplaceFile.h"
 
 #include <Eigen/Dense>
 
@@ -314,7 +315,7 @@ bool writeDesignTableCache(const std::string& path, const DesignTableArrays& t)
         bool ok = writeValues(file, t.basisReal, basisValueCount) && writeValues(file, t.basisImag, basisValueCount) &&
                   writeValues(file, t.normalInverse, normalValueCount) && std::fflush(file) == 0;
         ok = (std::fclose(file) == 0) && ok;
-        if (ok && std::rename(temporary.c_str(), path.c_str()) == 0)
+        if (ok && fileio::replaceFile(temporary, path))
             return true;
         std::remove(temporary.c_str());
         return false;

@@ -19,17 +19,21 @@ inline constexpr int coefficientCount = feedForwardCount + feedbackCount;  // 17
 // b[0..8] then f[0..7]. Unity gain at DC. [any thread]
 extern const double designCoefficients[coefficientCount];
 
-// One channel's histories: the last eight inputs and outputs, newest first.
+// One channel's histories: the last eight inputs and outputs, each held
+// twice in a row from the newest on (at `newest` and newest + 8), so that
+// they are read newest first without moving them.
 struct FilterState
 {
-    double input[feedbackCount];
-    double output[feedbackCount];
+    double input[2 * feedbackCount];
+    double output[2 * feedbackCount];
+    int newest;
 
     // [any thread, not while the audio thread runs this state]
     void reset()
     {
-        for (int k = 0; k < feedbackCount; ++k)
+        for (int k = 0; k < 2 * feedbackCount; ++k)
             input[k] = output[k] = 0.0;
+        newest = 0;
     }
 };
 
@@ -38,18 +42,16 @@ struct FilterState
 inline float runFilter(const float* coefficients, FilterState& state, float u)
 {
     const double x = u;
+    const double* in = state.input + state.newest;
+    const double* out = state.output + state.newest;
     double sum = double(coefficients[0]) * x;
     for (int k = 0; k < feedbackCount; ++k)
-        sum += double(coefficients[1 + k]) * state.input[k];
+        sum += double(coefficients[1 + k]) * in[k];
     for (int k = 0; k < feedbackCount; ++k)
-        sum += double(coefficients[feedForwardCount + k]) * state.output[k];
-    for (int k = feedbackCount - 1; k > 0; --k)
-    {
-        state.input[k] = state.input[k - 1];
-        state.output[k] = state.output[k - 1];
-    }
-    state.input[0] = x;
-    state.output[0] = sum;
+        sum += double(coefficients[feedForwardCount + k]) * out[k];
+    const int at = state.newest = state.newest == 0 ? feedbackCount - 1 : state.newest - 1;
+    state.input[at] = state.input[at + feedbackCount] = x;
+    state.output[at] = state.output[at + feedbackCount] = sum;
     return float(sum);
 }
 

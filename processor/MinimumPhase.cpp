@@ -1,6 +1,6 @@
 #include "MinimumPhase.h"
 
-#include <kissfft/kiss_fft.h>
+#include "KissFft.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -14,7 +14,7 @@ namespace
 struct FftConfig
 {
     explicit FftConfig(bool inverse) : config(kiss_fft_alloc(designFftSize, inverse ? 1 : 0, nullptr, nullptr)) {}
-    ~FftConfig() { std::free(config); }
+    ~FftConfig() { kiss_fft_free(config); }
     FftConfig(const FftConfig&) = delete;
     FftConfig& operator=(const FftConfig&) = delete;
     kiss_fft_cfg config;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "DataFolder.h"
 #include "WaveFile.h"
 
 namespace places
@@ -51,16 +52,8 @@ std::string placeFilePath(const std::string& placesFolder, Place place, int k)
     if (placesFolder.empty())
         return {};
     const PlaceFiles& files = placeFiles(place);
-    std::string path = placesFolder;
-    if (path.back() != '/')
-        path += '/';
-    path += files.folder;
-    path += '/';
-    path += files.prefix;
-    path += '_';
-    path += std::to_string(k);
-    path += ".wav";
-    return path;
+    return datafiles::joinPath(placesFolder,
+                               std::string(files.folder) + "/" + files.prefix + "_" + std::to_string(k) + ".wav");
 }
 
 void loadPlaceResponses(const std::string& placesFolder, Place place, float* const buffers[placeFileCount],

@@ -1,11 +1,22 @@
-// The per-sample signal chain: 4x interpolation and the fixed-step resampler,
-// gain, saturator, correction filter, the three routings, studio mix, gate
-// and trim, the way back to the output rate and the output peaking stage.
+// The signal chain: 4x interpolation and the fixed-step resampler, gain,
+// saturator, correction filter, the three routings, studio mix, gate and
+// trim, the way back to the output rate and the output peaking stage.
+//
+// Two roads give the same output. The staged road runs a pass of up to
+// stageFrames frames at a time: everything before the convolvers for the whole
+// pass, each active convolver once over the pass, then the rest frame by frame.
+// That holds because the resampler's fixed steps make exactly one internal
+// sample per input frame, and nothing after a convolver feeds back into its
+// input. The frame-by-frame road feeds every convolver one sample per call;
+// it runs whenever the resampler is off its fixed grid, and on request as the
+// reference the staged road is checked against.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "Controlsgui.h"
 #include "ModelTables.h"
+#include "PlaceRows.h"
 
 #if defined(__SSE__) || defined(__x86_64__)
 #include <xmmintrin.h>
@@ -51,35 +62,48 @@ inline float boundedInput(float x)
     return x > inputLimit ? inputLimit : (x < -inputLimit ? -inputLimit : x);
 }
 
-// sum over t < 218 of a[t] * b[t], in four interleaved partial sums.
-inline float dot218(const float* a, const float* b)
+// Frame n of both inputs, as the chain takes it in (both roads read here). A
+// non-finite or huge sample would stay in the recursive states for good, so
+// it is bounded where it enters.
+inline void readFrame(const float* in0, const float* in1, int n, float& xL, float& xR)
 {
-    float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
-    int t = 0;
-    for (; t + 4 <= Controlsgui::hrirTaps; t += 4)
-    {
-        s0 += a[t] * b[t];
-        s1 += a[t + 1] * b[t + 1];
-        s2 += a[t + 2] * b[t + 2];
-        s3 += a[t + 3] * b[t + 3];
-    }
-    for (; t < Controlsgui::hrirTaps; ++t)
-        s0 += a[t] * b[t];
-    return (s0 + s1) + (s2 + s3);
+    xL = boundedInput(in0[n]);
+    xR = boundedInput(in1[n]);
 }
 
-inline float dot218Pair(const float* a, const float* da, const float* b, const float* db)
+typedef float Float4 __attribute__((vector_size(16)));
+
+inline Float4 load4(const float* p)
 {
-    float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
-    int t = 0;
-    for (; t + 2 <= Controlsgui::hrirTaps; t += 2)
+    Float4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// (a[0], a[1], b[0], b[1])
+inline Float4 loadPairs(const float* a, const float* b)
+{
+    float v[4] = {a[0], a[1], b[0], b[1]};
+    return load4(v);
+}
+
+// Both outputs of the listener path: rows holds, per tap pair p, the pair of
+// the direct row then the pair of the cross row (left: direct with dL, cross
+// with dR; right: cross with dL, direct with dR). Each output is the sum of
+// four partial sums, direct even and odd taps, cross even and odd taps,
+// added as (direct even + cross even) + (direct odd + cross odd).
+inline void listenerDots(const float (*rows)[2 * Controlsgui::hrirTaps], const float* dL, const float* dR,
+                         float& left, float& right)
+{
+    Float4 accL = {0.0f, 0.0f, 0.0f, 0.0f}, accR = accL;
+    for (int t = 0; t < Controlsgui::hrirTaps; t += 2)
     {
-        s0 += a[t] * da[t];
-        s1 += b[t] * db[t];
-        s2 += a[t + 1] * da[t + 1];
-        s3 += b[t + 1] * db[t + 1];
+        const Float4 x = loadPairs(dL + t, dR + t);
+        accL += load4(rows[0] + 2 * t) * x;
+        accR += load4(rows[1] + 2 * t) * x;
     }
-    return (s0 + s1) + (s2 + s3);
+    left = (accL[0] + accL[2]) + (accL[1] + accL[3]);
+    right = (accR[0] + accR[2]) + (accR[1] + accR[3]);
 }
 
 } // namespace
@@ -91,7 +115,7 @@ void Controlsgui::updateSampleRateFilters()
     // Correction poles: fixed, 50 Hz to 20 kHz at 48 kHz whatever the rate.
     correction::computeCorrectionPoles(poleA1, poleA2);
 
-    correctionState[0].clearHistory();
+    correctionState.clearHistory(0);
     saturatorState[0].reset();
     saturatorCoefficients.update(internalRate);
 }
@@ -152,73 +176,100 @@ void Controlsgui::chooseRows()
         const float sum = ltorSum;
         g = (sum > 0.0f && std::isfinite(sum)) ? 1.0f / sum : 1.0f;
     }
-    // Blend each row pair once for the block: left direct, left cross (times
-    // g), right direct, right cross (times g).
-    const float w0 = 1.0f - f;
-    for (int k = 0; k < 4; ++k)
-    {
-        const float* r0 = hrirRowPointers[2 * k];
-        const float* r1 = hrirRowPointers[2 * k + 1];
-        const float gain = (k & 1) ? g : 1.0f;
-        for (int t = 0; t < hrirTaps; ++t)
-        {
-            const float blend = w0 * r0[t] + f * r1[t];
-            blendedRows[k][t] = (k & 1) ? gain * blend : blend;
-        }
-    }
+    rowFraction = f;
+    crossGain = g;
+    rowsLaidOut = 0;
 
     const int e2 = e >= 0 ? e : e + 50;
-    const int placeRows[4] = {50 * (3 + a) + e2 + 16, 50 * (21 + a) + e2 + 32, 50 * (3 + a) + e + 48,
-                              50 * (21 + a) + e};
+    const int placeRowNumbers[4] = {50 * (3 + a) + e2 + 16, 50 * (21 + a) + e2 + 32, 50 * (3 + a) + e + 48,
+                                    50 * (21 + a) + e};
     for (int k = 0; k < 4; ++k)
     {
-        placeRowPointers[2 * k] = row(left, placeRows[k]);
-        placeRowPointers[2 * k + 1] = row(right, placeRows[k]);
+        placeRowPointers[2 * k] = row(left, placeRowNumbers[k]);
+        placeRowPointers[2 * k + 1] = row(right, placeRowNumbers[k]);
     }
 }
 
-void Controlsgui::runInternalSample(float sL, float sR)
+// Lays out the rows of this block that the route reads, once per block.
+void Controlsgui::layOutRows(Route route)
 {
-    // 1-2. Gain, noise, saturator.
+    if (route == Route::listener && !(rowsLaidOut & 1))
+    {
+        // Blend each row pair: left direct, left cross (times g), right
+        // direct, right cross (times g); then lay them out tap pair by tap
+        // pair for listenerDots, the rows read with dL first.
+        const float f = rowFraction;
+        const float w0 = 1.0f - f;
+        float blended[4][hrirTaps];
+        for (int k = 0; k < 4; ++k)
+        {
+            const float* r0 = hrirRowPointers[2 * k];
+            const float* r1 = hrirRowPointers[2 * k + 1];
+            const float gain = (k & 1) ? crossGain : 1.0f;
+            for (int t = 0; t < hrirTaps; ++t)
+            {
+                const float blend = w0 * r0[t] + f * r1[t];
+                blended[k][t] = (k & 1) ? gain * blend : blend;
+            }
+        }
+        for (int t = 0; t < hrirTaps; t += 2)
+            for (int j = 0; j < 2; ++j)
+            {
+                listenerRows[0][2 * t + j] = blended[0][t + j];      // left direct, with dL
+                listenerRows[0][2 * t + 2 + j] = blended[1][t + j];  // left cross, with dR
+                listenerRows[1][2 * t + j] = blended[3][t + j];      // right cross, with dL
+                listenerRows[1][2 * t + 2 + j] = blended[2][t + j];  // right direct, with dR
+            }
+        rowsLaidOut |= 1;
+    }
+    if (route == Route::places && !(rowsLaidOut & 2))
+    {
+        for (int k = 0; k < 4; ++k)
+            placeRows[k].set(placeRowPointers[2 * k], placeRowPointers[2 * k + 1]);
+        rowsLaidOut |= 2;
+    }
+}
+
+// Gain, noise, saturator and correction (record 0 of the block, for both
+// channels) of one internal sample.
+inline void Controlsgui::correctInternalSample(float sL, float sR, float& cL, float& cR)
+{
     float vL = 6.0f * sL + chainNoise.next();
     float vR = 6.0f * sR + chainNoise.next();
     vL = chain::runSaturator(saturatorCoefficients, saturatorState[0], vL);
     vR = chain::runSaturator(saturatorCoefficients, saturatorState[1], vR);
+    correction::processCorrectionPair(correctionLayout, correctionState, vL, vR, cL, cR);
+}
 
-    // 3. Correction, record 0 for both channels.
-    const float* record = coefficientTable[0];
-    const float cL = correction::processCorrectionSample(record, poleA1, poleA2, correctionState[0], vL);
-    const float cR = correction::processCorrectionSample(record, poleA1, poleA2, correctionState[1], vR);
-
-    // 4. Routing.
+// The rest of one internal sample once its convolvers have run: the routing
+// (placeOutputs: the four place convolvers' outputs), the studio mix, gate and
+// trim, into the output histories.
+inline void Controlsgui::finishInternalSample(Route route, float cL, float cR, const float placeOutputs[4],
+                                              float studioL, float studioR)
+{
     float left, right;
-    if (placeConvolverOn)
+    if (route == Route::places)
     {
-        const float m = (cL + cR) * 0.5f;
         const int pos = placeDelayPosition = placeDelayPosition == 0 ? delayLength - 1 : placeDelayPosition - 1;
-        float sumL = 0.0f, sumR = 0.0f;
+        const float* delays[4];
         for (int k = 0; k < 4; ++k)
         {
-            float y = 0.0f;
-            convolvers[2 + k].process(&m, &y, 1);
+            const float y = placeOutputs[k];
             placeDelay[k][pos] = y;
             placeDelay[k][pos + delayLength] = y;
-            const float* d = &placeDelay[k][pos];
-            sumL += dot218(placeRowPointers[2 * k], d);
-            sumR += dot218(placeRowPointers[2 * k + 1], d);
+            delays[k] = &placeDelay[k][pos];
         }
+        float sumL, sumR;
+        placerows::placeDots(placeRows, delays, sumL, sumR);
         left = 0.125f * sumL;
         right = 0.125f * sumR;
     }
-    else if (hrirPathOn)
+    else if (route == Route::listener)
     {
         const int pos = hrirDelayPosition = hrirDelayPosition == 0 ? delayLength - 1 : hrirDelayPosition - 1;
         hrirDelay[0][pos] = hrirDelay[0][pos + delayLength] = cL;
         hrirDelay[1][pos] = hrirDelay[1][pos + delayLength] = cR;
-        const float* dL = &hrirDelay[0][pos];
-        const float* dR = &hrirDelay[1][pos];
-        left = dot218Pair(blendedRows[0], dL, blendedRows[1], dR);
-        right = dot218Pair(blendedRows[2], dR, blendedRows[3], dL);
+        listenerDots(listenerRows, &hrirDelay[0][pos], &hrirDelay[1][pos], left, right);
     }
     else
     {
@@ -226,15 +277,6 @@ void Controlsgui::runInternalSample(float sL, float sR)
         right = cR;
     }
 
-    // 5. Studio.
-    float studioL = 0.0f, studioR = 0.0f;
-    if (studioConvolverOn)
-    {
-        convolvers[0].process(&cL, &studioL, 1);
-        convolvers[1].process(&cR, &studioR, 1);
-    }
-
-    // 6-7. Gate, trim, into the output history.
     if (wetGateOpen)
     {
         const int s = studioIndex < 0 ? 0 : (studioIndex > 6 ? 6 : studioIndex);
@@ -250,78 +292,193 @@ void Controlsgui::runInternalSample(float sL, float sR)
     chain::pushHistory(outputHistory[1], right * 0.125f);
 }
 
+Controlsgui::Route Controlsgui::currentRoute() const
+{
+    return placeConvolverOn ? Route::places : (hrirPathOn ? Route::listener : Route::dry);
+}
+
+// Back to the output rate at z2, the peaking stage, the outputs, the gate for
+// the next internal sample and the output peaks.
+inline void Controlsgui::emitFrame(const BlockIo& io, int n, float z2, BlockPeaks& peaks)
+{
+    float cL[6], cR[6];
+    chain::interpolatorCoefficients(chain::setB, outputHistory[0], cL);
+    chain::interpolatorCoefficients(chain::setB, outputHistory[1], cR);
+    interpolatedOutput[0] = chain::interpolate(cL, z2);
+    interpolatedOutput[1] = chain::interpolate(cR, z2);
+
+    const float resultL = chain::runPeaking(peakingCoefficients, peakingState[0], interpolatedOutput[0]);
+    const float resultR = chain::runPeaking(peakingCoefficients, peakingState[1], interpolatedOutput[1]);
+    io.out0[n] = resultL;
+    // With the second input unconnected the right output carries the left
+    // result rather than whatever the buffer held.
+    if (io.out1)
+        io.out1[n] = stereoOutput ? resultR : resultL;
+
+    wetGateOpen =
+        ((headphoneCurveLoaded && referenceCurveLoaded) || decodeSelector(params[pMode]) == modePlaces) ? 1 : 0;
+
+    peaks.outL = std::fmax(peaks.outL, std::fabs(resultL));
+    if (io.out1)
+        peaks.outR = std::fmax(peaks.outR, std::fabs(io.out1[n]));
+}
+
+// Frames [first, first + count), each through the whole chain in turn, the
+// convolvers fed one sample per call. Follows the resampler's phase wherever
+// it stands.
+void Controlsgui::renderFrameByFrame(const BlockIo& io, int first, int count, BlockPeaks& peaks)
+{
+    const double quarterStep = double(inputPhaseStep * 0.25f);
+    const double step = double(internalStep);
+    for (int n = first; n < first + count; ++n)
+    {
+        // Read the frame before anything is written: buffers may be shared.
+        float xL, xR;
+        readFrame(io.in0, io.in1, n, xL, xR);
+
+        for (int q = 0; q < 4; ++q)
+        {
+            const float uL = q == 0 ? xL : 0.0f;
+            const float uR = q == 0 ? xR : 0.0f;
+            chain::pushHistory(inputHistory[0], interpolation::runFilter(interpolationFilter, interpolationState[0], uL));
+            chain::pushHistory(inputHistory[1], interpolation::runFilter(interpolationFilter, interpolationState[1], uR));
+            if (internalPhase < quarterStep)
+            {
+                float aL[6], aR[6];
+                chain::interpolatorCoefficients(chain::setA, inputHistory[0], aL);
+                chain::interpolatorCoefficients(chain::setA, inputHistory[1], aR);
+                while (internalPhase < quarterStep)
+                {
+                    const float z = float(internalPhase / quarterStep) - 0.5f;
+                    float cL, cR;
+                    correctInternalSample(chain::interpolate(aL, z), chain::interpolate(aR, z), cL, cR);
+                    const Route route = currentRoute();
+                    layOutRows(route);
+                    float placeOutputs[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+                    if (route == Route::places)
+                    {
+                        const float m = (cL + cR) * 0.5f;
+                        for (int k = 0; k < 4; ++k)
+                            convolvers[2 + k].process(&m, &placeOutputs[k], 1);
+                    }
+                    float studioL = 0.0f, studioR = 0.0f;
+                    const bool studio = studioConvolverOn != 0;
+                    if (studio)
+                    {
+                        convolvers[0].process(&cL, &studioL, 1);
+                        convolvers[1].process(&cR, &studioR, 1);
+                    }
+                    finishInternalSample(route, cL, cR, placeOutputs, studioL, studioR);
+                    internalPhase += step;
+                }
+            }
+            internalPhase -= quarterStep;
+        }
+
+        // Only the last phase's output value is kept, so it is the only one
+        // computed.
+        emitFrame(io, n, (1.0f - float(internalPhase / step)) - 0.5f, peaks);
+        peaks.inL = std::fmax(peaks.inL, std::fabs(xL));
+        peaks.inR = std::fmax(peaks.inR, std::fabs(xR));
+    }
+}
+
+// Whether every frame makes exactly one internal sample, at phase 0 of its
+// first quarter, and leaves the phase at 0 again: the grid the staged road
+// relies on. It always holds with the steps initialise sets.
+bool Controlsgui::onFixedGrid() const
+{
+    const double quarterStep = double(inputPhaseStep * 0.25f);
+    return internalPhase == 0.0 && quarterStep > 0.0 && 4.0 * quarterStep == double(internalStep);
+}
+
+// Frames [first, first + count), count <= stageFrames, in stages. On the fixed
+// grid the internal sample sits at z = -0.5 of the input history and the
+// output is read at z2 = 0.5, the values the frame-by-frame road computes
+// there; the phase itself returns to 0 after every frame and is left alone.
+void Controlsgui::renderStaged(const BlockIo& io, int first, int count, BlockPeaks& peaks)
+{
+    const Route route = currentRoute();
+    layOutRows(route);
+    const bool studio = studioConvolverOn != 0;
+    float* const cL = stageCorrected[0];
+    float* const cR = stageCorrected[1];
+
+    // 1. Every stage before the convolvers, for the whole pass. The whole
+    // input of the pass is read here, before any output is written.
+    for (int i = 0; i < count; ++i)
+    {
+        float xL, xR;
+        readFrame(io.in0, io.in1, first + i, xL, xR);
+        float sL = 0.0f, sR = 0.0f;
+        for (int q = 0; q < 4; ++q)
+        {
+            const float uL = q == 0 ? xL : 0.0f;
+            const float uR = q == 0 ? xR : 0.0f;
+            chain::pushHistory(inputHistory[0], interpolation::runFilter(interpolationFilter, interpolationState[0], uL));
+            chain::pushHistory(inputHistory[1], interpolation::runFilter(interpolationFilter, interpolationState[1], uR));
+            if (q == 0)
+            {
+                float aL[6], aR[6];
+                chain::interpolatorCoefficients(chain::setA, inputHistory[0], aL);
+                chain::interpolatorCoefficients(chain::setA, inputHistory[1], aR);
+                sL = chain::interpolate(aL, -0.5f);
+                sR = chain::interpolate(aR, -0.5f);
+            }
+        }
+        correctInternalSample(sL, sR, cL[i], cR[i]);
+        peaks.inL = std::fmax(peaks.inL, std::fabs(xL));
+        peaks.inR = std::fmax(peaks.inR, std::fabs(xR));
+    }
+
+    // 2. Each active convolver once over the pass.
+    if (route == Route::places)
+    {
+        for (int i = 0; i < count; ++i)
+            stagePlaceInput[i] = (cL[i] + cR[i]) * 0.5f;
+        for (int k = 0; k < 4; ++k)
+            convolvers[2 + k].process(stagePlaceInput, stagePlaceOutput[k], size_t(count));
+    }
+    if (studio)
+    {
+        convolvers[0].process(cL, stageStudio[0], size_t(count));
+        convolvers[1].process(cR, stageStudio[1], size_t(count));
+    }
+
+    // 3. The rest, frame by frame.
+    for (int i = 0; i < count; ++i)
+    {
+        float placeOutputs[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+        if (route == Route::places)
+            for (int k = 0; k < 4; ++k)
+                placeOutputs[k] = stagePlaceOutput[k][i];
+        finishInternalSample(route, cL[i], cR[i], placeOutputs, studio ? stageStudio[0][i] : 0.0f,
+                             studio ? stageStudio[1][i] : 0.0f);
+        emitFrame(io, first + i, 0.5f, peaks);
+    }
+}
+
 void Controlsgui::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
     DenormalGuard denormals;
     takeHandOverFlags();
     activeSectionCount = sectionCount;
+    correctionLayout.prepare(coefficientTable[0], poleA1, poleA2);
     chooseRows();
 
-    float peakInL = 0.0f, peakInR = 0.0f, peakOutL = 0.0f, peakOutR = 0.0f;
+    BlockPeaks peaks;
     if (sampleFrames > 0 && inputs && outputs && inputs[0] && outputs[0])
     {
-        const float* in0 = inputs[0];
-        const float* in1 = inputs[1] ? inputs[1] : inputs[0];
-        float* out0 = outputs[0];
-        float* out1 = outputs[1];
-        const double quarterStep = double(inputPhaseStep * 0.25f);
-        const double step = double(internalStep);
-
-        for (VstInt32 n = 0; n < sampleFrames; ++n)
+        const BlockIo io{inputs[0], inputs[1] ? inputs[1] : inputs[0], outputs[0], outputs[1]};
+        if (!frameByFrame && onFixedGrid())
         {
-            // Read the frame before anything is written: buffers may be shared.
-            // A non-finite or huge sample would stay in the recursive states
-            // for good, so it is bounded where it enters.
-            const float xL = boundedInput(in0[n]);
-            const float xR = boundedInput(in1[n]);
-
-            for (int q = 0; q < 4; ++q)
-            {
-                const float uL = q == 0 ? xL : 0.0f;
-                const float uR = q == 0 ? xR : 0.0f;
-                chain::pushHistory(inputHistory[0], interpolation::runFilter(interpolationFilter, interpolationState[0], uL));
-                chain::pushHistory(inputHistory[1], interpolation::runFilter(interpolationFilter, interpolationState[1], uR));
-                if (internalPhase < quarterStep)
-                {
-                    float cL[6], cR[6];
-                    chain::interpolatorCoefficients(chain::setA, inputHistory[0], cL);
-                    chain::interpolatorCoefficients(chain::setA, inputHistory[1], cR);
-                    while (internalPhase < quarterStep)
-                    {
-                        const float z = float(internalPhase / quarterStep) - 0.5f;
-                        runInternalSample(chain::interpolate(cL, z), chain::interpolate(cR, z));
-                        internalPhase += step;
-                    }
-                }
-                internalPhase -= quarterStep;
-            }
-
-            // Only the last phase's output value is kept, so it is the only
-            // one computed.
-            const float z2 = (1.0f - float(internalPhase / step)) - 0.5f;
-            float cL[6], cR[6];
-            chain::interpolatorCoefficients(chain::setB, outputHistory[0], cL);
-            chain::interpolatorCoefficients(chain::setB, outputHistory[1], cR);
-            interpolatedOutput[0] = chain::interpolate(cL, z2);
-            interpolatedOutput[1] = chain::interpolate(cR, z2);
-
-            const float resultL = chain::runPeaking(peakingCoefficients, peakingState[0], interpolatedOutput[0]);
-            const float resultR = chain::runPeaking(peakingCoefficients, peakingState[1], interpolatedOutput[1]);
-            out0[n] = resultL;
-            // With the second input unconnected the right output carries the
-            // left result rather than whatever the buffer held.
-            if (out1)
-                out1[n] = stereoOutput ? resultR : resultL;
-
-            wetGateOpen = ((headphoneCurveLoaded && referenceCurveLoaded) || decodeSelector(params[pMode]) == modePlaces)
-                              ? 1
-                              : 0;
-
-            peakInL = std::fmax(peakInL, std::fabs(xL));
-            peakInR = std::fmax(peakInR, std::fabs(xR));
-            peakOutL = std::fmax(peakOutL, std::fabs(resultL));
-            if (out1)
-                peakOutR = std::fmax(peakOutR, std::fabs(out1[n]));
+            // Longer blocks than the scratch holds run in several passes.
+            for (int first = 0; first < sampleFrames; first += stageFrames)
+                renderStaged(io, first, std::min(stageFrames, int(sampleFrames) - first), peaks);
+        }
+        else
+        {
+            renderFrameByFrame(io, 0, int(sampleFrames), peaks);
         }
     }
     else if (sampleFrames > 0 && outputs)
@@ -331,8 +488,8 @@ void Controlsgui::processReplacing(float** inputs, float** outputs, VstInt32 sam
             if (outputs[c])
                 std::memset(outputs[c], 0, size_t(sampleFrames) * sizeof(float));
     }
-    inputPeakLeft = peakInL;
-    inputPeakRight = peakInR;
-    outputPeakLeft = peakOutL;
-    outputPeakRight = peakOutR;
+    inputPeakLeft = peaks.inL;
+    inputPeakRight = peaks.inR;
+    outputPeakLeft = peaks.outL;
+    outputPeakRight = peaks.outR;
 }

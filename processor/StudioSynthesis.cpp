@@ -4,7 +4,7 @@
 #include <cmath>
 #include <iterator>
 
-#include <kiss_fft.h>
+#include "KissFft.h"
 
 namespace studio
 {

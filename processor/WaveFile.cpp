@@ -1,6 +1,7 @@
 #include "WaveFile.h"
 #include "DataFileCodes.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cmath>
 #include <cstring>
@@ -43,8 +44,12 @@ bool readBytes(std::FILE* f, unsigned char* dst, size_t n) { return std::fread(d
 // Skips size bytes of chunk content and the pad byte of an odd size.
 bool skipChunk(std::FILE* f, uint32_t size)
 {
-    long remaining = static_cast<long>(size) + static_cast<long>(size & 1u);
-    return std::fseek(f, remaining, SEEK_CUR) == 0;
+    const int64_t remaining = static_cast<int64_t>(size) + (size & 1u);
+#if defined(_WIN32) // long is 32 bits there: a size from 2 GiB on would seek backwards
+    return _fseeki64(f, remaining, SEEK_CUR) == 0;
+#else
+    return std::fseek(f, static_cast<long>(remaining), SEEK_CUR) == 0;
+#endif
 }
 
 // Reads chunk headers until one with the wanted id; false when the file ends

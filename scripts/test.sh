@@ -9,4 +9,5 @@ cmake --build "$build" -j"$(nproc)"
 cd "$build"
 ctest --output-on-failure -j"$(nproc)" --timeout 600
 "$top/scripts/test-clang.sh"
+"$top/scripts/test-windows.sh"
 "$top/scripts/test-sanitize.sh"

@@ -5,11 +5,19 @@
 // neighbour), and its median. Also prints the plain worst block and the
 // 99.9 % quantile of all blocks.
 //
+// Beside each mode's CPU it runs zita-convolver (when the build found it) on
+// the same convolutions: the same responses, taken from the processor, in the
+// same arrangement (MIX: two channels, each through its own response;
+// PLACES: one signal through four responses), quantum and smallest partition
+// 64, synchronous processing, timed as process CPU time since it works in
+// threads of its own. Each CPU figure is the lowest of the runs; the last
+// lines set what a mode adds over HEADPHONES against zita's cost.
+//
 // Usage: processor_worst_block_bench [periods per run, default 12] [runs, default 3]
-//        processor_worst_block_bench --callgrind MODE PHASE
-//        processor_worst_block_bench --dump FILE
-// With --callgrind, under valgrind --tool=callgrind --collect-atstart=no, only
-// the block of the given phase (of mode 0 MIX, 1 MIX moveable 0,
+//        processor_worst_block_bench --callgrind MODE PHASE [BLOCKS]
+//        processor_worst_block_bench --dump FILE [frame-by-frame]
+// With --callgrind, under valgrind --tool=callgrind --instr-atstart=no, only
+// the block of the given phase (or BLOCKS blocks from there) (of mode 0 MIX, 1 MIX moveable 0,
 // 2 HEADPHONES, 3 PLACES) is counted.
 #include <algorithm>
 #include <cmath>
@@ -26,6 +34,11 @@
 #define CALLGRIND_STOP_INSTRUMENTATION
 #define CALLGRIND_TOGGLE_COLLECT
 #define CALLGRIND_DUMP_STATS_AT(x)
+#endif
+
+#ifdef QUILLATONE_HAVE_ZITA
+#include <sched.h>
+#include <zita-convolver.h>
 #endif
 
 #include "BenchDataFolder.h"
@@ -48,20 +61,31 @@ struct Mode
     const char* name;
     float mode;
     float moveable;
+    int firstConvolver;  // the mode's convolvers: firstConvolver ..
+    int convolverCount;  // .. firstConvolver + convolverCount - 1
+    int inputs;          // signals fed to them
 };
 
 const Mode kModes[] = {
-    {"MIX (moveable 0.1)", 0.0f, 0.1f},
-    {"MIX (moveable 0)", 0.0f, 0.0f},
-    {"HEADPHONES", 0.5f, 0.1f},
-    {"PLACES", 1.0f, 0.1f},
+    {"MIX (moveable 0.1)", 0.0f, 0.1f, 0, 2, 2},
+    {"MIX (moveable 0)", 0.0f, 0.0f, 0, 2, 2},
+    {"HEADPHONES", 0.5f, 0.1f, 0, 0, 0},
+    {"PLACES", 1.0f, 0.1f, 2, 4, 1},
 };
+
+double processSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
+}
 
 class Runner
 {
 public:
-    explicit Runner(const Mode& m) : fx(new Controlsgui(benchHost))
+    explicit Runner(const Mode& m, bool frameByFrame = false) : fx(new Controlsgui(benchHost))
     {
+        fx->setFrameByFrame(frameByFrame);
         fx->setSampleRate(48000.0f);
         fx->setBlockSize(kBlock);
         fx->resume();
@@ -69,7 +93,7 @@ public:
         fx->setParameter(15, m.mode);
         // The first blocks take the hand-over flags; then align to a period.
         for (int b = 0; b < kPhases; ++b)
-            warmup[b] = block();
+            block();
     }
 
     double block(FILE* dump = nullptr)
@@ -94,8 +118,7 @@ public:
     }
 
     void set(int index, float value) { fx->setParameter(index, value); }
-
-    double warmup[kPhases];
+    const float* response(int convolver) const { return fx->getConvolverResponse(convolver); }
 
 private:
     std::unique_ptr<Controlsgui> fx;
@@ -103,22 +126,19 @@ private:
     float inL[kBlock], inR[kBlock], outL[kBlock], outR[kBlock];
 };
 
-int callgrindOne(int mode, int phase)
+int callgrindOne(int mode, int phase, int count)
 {
     Runner r(kModes[mode]);
-    for (int b = 0; b < 3 * kPhases; ++b)
+    const int first = 2 * kPhases + phase;
+    for (int b = 0; b < first + count; ++b)
     {
-        const bool counted = b == 2 * kPhases + phase;
-        if (counted)
+        if (b == first)
             CALLGRIND_START_INSTRUMENTATION;
         r.block();
-        if (counted)
-        {
-            CALLGRIND_STOP_INSTRUMENTATION;
-            CALLGRIND_DUMP_STATS_AT("block");
-        }
     }
-    std::printf("counted %s, phase %d\n", kModes[mode].name, phase);
+    CALLGRIND_STOP_INSTRUMENTATION;
+    CALLGRIND_DUMP_STATS_AT("blocks");
+    std::printf("counted %s, %d blocks from phase %d\n", kModes[mode].name, count, phase);
     return 0;
 }
 
@@ -140,16 +160,67 @@ void placeReload(int count)
                 "PLACES", 1e3 * t.front(), 1e3 * t[t.size() / 2], 1e3 * t.back(), count);
 }
 
+// CPU seconds per second of audio that zita-convolver needs for the mode's
+// convolutions over `blocks` blocks of noise; 0 when the mode has none, -1
+// without zita-convolver.
+double zitaCpu(const Mode& m, const Runner& r, int blocks)
+{
+    if (m.convolverCount == 0)
+        return 0.0;
+#ifdef QUILLATONE_HAVE_ZITA
+    const int length = Controlsgui::responseLength;
+    Convproc proc;
+    if (proc.configure(uint32_t(m.inputs), uint32_t(m.convolverCount), uint32_t(length), kBlock, kBlock,
+                       Convproc::MAXPART, 0.0f))
+        return -1.0;
+    for (int c = 0; c < m.convolverCount; ++c)
+        proc.impdata_create(uint32_t(m.inputs == 1 ? 0 : c), uint32_t(c), 1,
+                            const_cast<float*>(r.response(m.firstConvolver + c)), 0, length);
+    if (proc.start_process(0, SCHED_OTHER))
+        return -1.0;
+    uint32_t seed = 5;
+    double sink = 0.0;
+    const double c0 = processSeconds();
+    for (int b = 0; b < blocks; ++b)
+    {
+        for (int i = 0; i < m.inputs; ++i)
+        {
+            float* in = proc.inpdata(uint32_t(i));
+            for (int n = 0; n < kBlock; ++n)
+            {
+                seed = seed * 1664525u + 1013904223u;
+                in[n] = float(int32_t(seed)) * 2.3e-10f;
+            }
+        }
+        proc.process(true);
+        for (int c = 0; c < m.convolverCount; ++c)
+            sink += double(proc.outdata(uint32_t(c))[kBlock - 1]);
+    }
+    const double cpu = processSeconds() - c0;
+    proc.stop_process();
+    while (!proc.check_stop())
+        sched_yield();
+    proc.cleanup();
+    if (sink == 12345.0)
+        std::printf(" ");
+    return cpu / (double(blocks) * kBlock / 48000.0);
+#else
+    (void)r;
+    (void)blocks;
+    return -1.0;
+#endif
+}
+
 // Writes every mode's output of 4 tail periods, so that two builds can be
 // compared sample for sample.
-int dumpOutputs(const char* path)
+int dumpOutputs(const char* path, bool frameByFrame)
 {
     FILE* f = std::fopen(path, "wb");
     if (!f)
         return 1;
     for (const Mode& m : kModes)
     {
-        Runner r(m);
+        Runner r(m, frameByFrame);
         for (int b = 0; b < 4 * kPhases; ++b)
             r.block(f);
     }
@@ -162,41 +233,55 @@ int dumpOutputs(const char* path)
 int main(int argc, char** argv)
 {
     makeDataRoot();
-    if (argc == 4 && std::string(argv[1]) == "--callgrind")
-        return callgrindOne(std::atoi(argv[2]) & 3, std::atoi(argv[3]) % kPhases);
+    if ((argc == 4 || argc == 5) && std::string(argv[1]) == "--callgrind")
+        return callgrindOne(std::atoi(argv[2]) & 3, std::atoi(argv[3]) % kPhases,
+                            argc == 5 ? std::max(1, std::atoi(argv[4])) : 1);
 
-    if (argc == 3 && std::string(argv[1]) == "--dump")
-        return dumpOutputs(argv[2]);
+    if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--dump")
+        return dumpOutputs(argv[2], argc == 4 && std::string(argv[3]) == "frame-by-frame");
 
     const int periods = argc > 1 ? std::max(1, std::atoi(argv[1])) : 12;
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
-    std::printf("48 kHz, %d-frame blocks (budget %.3f ms), %d tail periods of %d blocks x %d runs per mode\n",
+    std::printf("48 kHz, %d-frame blocks (budget %.3f ms), %d tail periods of %d blocks x %d rounds per mode; "
+                "CPU: lowest round\n",
                 kBlock, 1e3 * kBlock / 48000.0, periods, kPhases, runs);
-    std::printf("%-20s | %8s | %10s | %10s | %21s | %21s | %10s\n", "mode", "CPU", "worst", "99.9 %",
-                "worst phase (min)", "worst phase (median)", "next phase");
-    for (const Mode& m : kModes)
+    std::printf("%-20s | %8s | %8s | %10s | %10s | %21s | %21s | %10s\n", "mode", "CPU", "zita CPU", "worst",
+                "99.9 %", "worst phase (min)", "worst phase (median)", "next phase");
     {
-        std::vector<std::vector<double>> byPhase(kPhases);
-        double total = 0.0, worst = 0.0;
-        long blocks = 0;
-        for (int run = 0; run < runs; ++run)
+        // A warm-up, so that the first mode does not pay for cold caches and a
+        // clock still ramping up.
+        Runner warm(kModes[0]);
+        for (int b = 0; b < 4 * kPhases; ++b)
+            warm.block();
+        zitaCpu(kModes[0], warm, 2 * kPhases);
+    }
+    // Rounds of all four modes, each followed by zita on its convolutions, so
+    // that figures set side by side were taken close together in time.
+    constexpr size_t modeCount = sizeof kModes / sizeof kModes[0];
+    std::vector<std::vector<std::vector<double>>> phases(modeCount, std::vector<std::vector<double>>(kPhases));
+    double worstOf[modeCount] = {}, modeCpu[modeCount], modeZita[modeCount];
+    for (size_t mi = 0; mi < modeCount; ++mi)
+        modeCpu[mi] = modeZita[mi] = 1e9;
+    for (int run = 0; run < runs; ++run)
+        for (size_t mi = 0; mi < modeCount; ++mi)
         {
-            Runner r(m);
-            if (std::getenv("SHOW_WARMUP"))
-            {
-                for (int b = 0; b < kPhases; ++b)
-                    std::printf("%.3f ", 1e3 * r.warmup[b]);
-                std::printf("\n");
-            }
+            Runner r(kModes[mi]);
+            double total = 0.0;
             for (int b = 0; b < periods * kPhases; ++b)
             {
                 const double t = r.block();
-                byPhase[size_t(b % kPhases)].push_back(t);
+                phases[mi][size_t(b % kPhases)].push_back(t);
                 total += t;
-                worst = std::max(worst, t);
-                ++blocks;
+                worstOf[mi] = std::max(worstOf[mi], t);
             }
+            modeCpu[mi] = std::min(modeCpu[mi], total / (double(periods * kPhases) * kBlock / 48000.0));
+            modeZita[mi] = std::min(modeZita[mi], zitaCpu(kModes[mi], r, periods * kPhases));
         }
+    for (const Mode& m : kModes)
+    {
+        const size_t mi = size_t(&m - kModes);
+        auto& byPhase = phases[mi];
+        const double worst = worstOf[mi], bestRun = modeCpu[mi], bestZita = modeZita[mi];
         std::vector<double> all;
         for (const auto& v : byPhase)
             all.insert(all.end(), v.begin(), v.end());
@@ -215,11 +300,20 @@ int main(int argc, char** argv)
         std::vector<double> rest = mins;
         rest[size_t(wp)] = 0.0;
         const double next = *std::max_element(rest.begin(), rest.end());
-        std::printf("%-20s | %7.2f%% | %7.3f ms | %7.3f ms | %7.3f ms (phase %2d) | %7.3f ms (phase %2d) | %7.3f ms\n",
-                    m.name, 100.0 * total / (double(blocks) * kBlock / 48000.0), 1e3 * worst, 1e3 * quantile,
-                    1e3 * mins[size_t(wp)], wp,
+        char zita[16] = "-";
+        if (bestZita > 0.0)
+            std::snprintf(zita, sizeof zita, "%6.2f%%", 100.0 * bestZita);
+        std::printf("%-20s | %7.2f%% | %8s | %7.3f ms | %7.3f ms | %7.3f ms (phase %2d) | %7.3f ms (phase %2d) | %7.3f ms\n",
+                    m.name, 100.0 * bestRun, zita, 1e3 * worst, 1e3 * quantile, 1e3 * mins[size_t(wp)], wp,
                     1e3 * medians[size_t(wm)], wm, 1e3 * next);
     }
+    // What the convolving modes add over HEADPHONES, against zita's CPU for
+    // the same convolutions.
+    for (size_t mi : {size_t(0), size_t(1), size_t(3)})
+        if (modeZita[mi] > 0.0)
+            std::printf("%-20s | adds %.2f%% over HEADPHONES; zita for its %d convolutions %.2f%%; ratio %.2f\n",
+                        kModes[mi].name, 100.0 * (modeCpu[mi] - modeCpu[2]), kModes[mi].convolverCount,
+                        100.0 * modeZita[mi], (modeCpu[mi] - modeCpu[2]) / modeZita[mi]);
     placeReload(20);
     return 0;
 }

@@ -14,6 +14,8 @@ namespace dialog {
 // The dialog program to use: $QUILLATONE_FILE_DIALOG ("custom"), zenity or
 // kdialog on PATH; false when there is none.
 bool findProgram(std::string& path, std::string& kind);
+// Per platform: a file that can be run, and a program name looked up on PATH.
+bool isExecutable(const std::string& path);
 std::string findOnPath(const std::string& name);
 
 // The argument list (argv[0] = path) for a dialog of this kind.
@@ -22,9 +24,9 @@ std::vector<std::string> buildCommand(const std::string& kind, const std::string
 
 constexpr size_t kMaxOutput = 8192;
 
-// Runs argv without a shell, stdin from /dev/null, and collects stdout (at
-// most kMaxOutput bytes). While it runs, serviceFd (if >= 0) is polled every
-// 100 ms and service() called. status is the exit status, or -1 when the
+// Runs argv without a shell, stdin from the null device, and collects stdout
+// (at most kMaxOutput bytes). While it runs, serviceFd (if >= 0, POSIX) is
+// polled every 100 ms and service() called. status is the exit status, or -1 when the
 // program could not run, was killed or wrote too much.
 void run(const std::vector<std::string>& argv, int serviceFd, const std::function<void()>& service,
          std::string& output, int& status);

@@ -1,6 +1,6 @@
 #include "drawcontext.h"
 
-#include <cairo.h>
+#include "drawdevice.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,15 +14,9 @@ constexpr double kDegToRad = 3.141592653589793 / 180.0;
 bool finite(double v) { return std::isfinite(v); }
 bool finite(const CPoint& p) { return finite(p.x) && finite(p.y); }
 bool finite(const CRect& r) { return finite(r.left) && finite(r.top) && finite(r.right) && finite(r.bottom); }
+constexpr double kPi = 3.141592653589793;
 
-// Multiplies the context's matrix by t, when there is one.
-void transformBy(cairo_t* cr, const CGraphicsTransform* t) {
-    if (!t)
-        return;
-    cairo_matrix_t m;
-    cairo_matrix_init(&m, t->m11, t->m21, t->m12, t->m22, t->dx, t->dy);
-    cairo_transform(cr, &m);
-}
+CPoint transformed(const CGraphicsTransform* t, CPoint p) { return t ? t->transform(p) : p; }
 } // namespace
 
 // ---- CGraphicsTransform ----------------------------------------------------
@@ -110,42 +104,96 @@ bool CGraphicsPath::isFinite() const {
     return true;
 }
 
+// ---- DrawPath ------------------------------------------------------------------
+
+void DrawPath::moveTo(const CPoint& p) {
+    kinds.push_back(Move);
+    points.push_back(p);
+    start = last = p;
+    current = true;
+}
+
+void DrawPath::lineTo(const CPoint& p) {
+    if (!current)
+        return moveTo(p);
+    kinds.push_back(Line);
+    points.push_back(p);
+    last = p;
+}
+
+void DrawPath::curveTo(const CPoint& c1, const CPoint& c2, const CPoint& end) {
+    if (!current)
+        moveTo(c1);
+    kinds.push_back(Curve);
+    points.insert(points.end(), {c1, c2, end});
+    last = end;
+}
+
+void DrawPath::close() {
+    if (!current)
+        return;
+    kinds.push_back(Close);
+    last = start; // the figure's start is the current point again
+}
+
+void DrawPath::arc(double cx, double cy, double rx, double ry, double a0, double a1) {
+    auto at = [&](double a) { return CPoint(cx + rx * std::cos(a), cy + ry * std::sin(a)); };
+    CPoint first = at(a0);
+    if (!current || std::abs(first.x - last.x) + std::abs(first.y - last.y) > 1e-9)
+        lineTo(first);
+    double sweep = a1 - a0;
+    int segments = int(std::ceil(std::abs(sweep) / (kPi / 2) - 1e-9));
+    if (segments <= 0 || rx <= 0 || ry <= 0)
+        return;
+    double step = sweep / segments;
+    double k = 4.0 / 3.0 * std::tan(step / 4);
+    for (int i = 0; i < segments; ++i) {
+        double s = a0 + i * step, e = s + step;
+        CPoint p0 = at(s), p1 = at(e);
+        CPoint c1(p0.x - k * rx * std::sin(s), p0.y + k * ry * std::cos(s));
+        CPoint c2(p1.x + k * rx * std::sin(e), p1.y - k * ry * std::cos(e));
+        curveTo(c1, c2, p1);
+    }
+}
+
+CRect DrawPath::bounds() const {
+    if (points.empty())
+        return CRect();
+    CRect r(points[0].x, points[0].y, points[0].x, points[0].y);
+    for (const CPoint& p : points) {
+        r.left = std::min(r.left, p.x);
+        r.top = std::min(r.top, p.y);
+        r.right = std::max(r.right, p.x);
+        r.bottom = std::max(r.bottom, p.y);
+    }
+    return r;
+}
+
+CColor DrawSurface::pixelAt(int x, int y) {
+    if (x < 0 || y < 0 || x >= w || y >= h)
+        return CColor(0, 0, 0, 0);
+    const unsigned char* p = data() + size_t(y) * size_t(stride()) + size_t(x) * 4;
+    uint8_t a = p[3];
+    auto un = [a](unsigned c) { return uint8_t(a ? std::min(255u, (c * 255 + a / 2) / a) : 0); };
+    return CColor(un(p[2]), un(p[1]), un(p[0]), a);
+}
+
 // ---- CDrawContext ------------------------------------------------------------
 
-CDrawContext::CDrawContext(cairo_t* c, const CRect& clipRect)
-    : cr(cairo_reference(c)), font(kSystemFont), fontSize(kSystemFont->getSize()),
-      fontStyle(kSystemFont->getStyle()), clip(clipRect), baseClip(clipRect) {
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    cairo_set_font_options(cr, options);
-    cairo_font_options_destroy(options);
-    cairo_save(cr); // the level that setClipRect returns to
-}
+CDrawContext::CDrawContext(std::unique_ptr<DrawDevice> d, const CRect& clipRect)
+    : device(std::move(d)), font(kSystemFont), fontSize(kSystemFont->getSize()),
+      fontStyle(kSystemFont->getStyle()), clip(clipRect), baseClip(clipRect) {}
 
-CDrawContext::~CDrawContext() {
-    flushLine();
-    cairo_restore(cr);
-    cairo_destroy(cr);
-}
+CDrawContext::~CDrawContext() { flushLine(); }
 
-void CDrawContext::setSource(const CColor& c) {
-    cairo_set_source_rgba(cr, c.red / 255.0, c.green / 255.0, c.blue / 255.0, c.alpha / 255.0);
-}
-
-void CDrawContext::applyShapeAntialias() {
-    cairo_set_antialias(cr, (drawMode & kAntiAliasing) ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
-}
+bool CDrawContext::deviceOk() const { return device->ok(); }
 
 void CDrawContext::flushLine() {
     if (!lineOpen)
         return;
     lineOpen = false;
-    applyShapeAntialias();
-    setSource(frameColor);
-    cairo_set_line_width(cr, lineWidth);
-    cairo_stroke(cr);
+    device->stroke(line, frameColor, lineWidth, drawMode & kAntiAliasing);
+    line = DrawPath();
 }
 
 void CDrawContext::setDrawMode(int32 mode) { flushLine(); drawMode = mode; }
@@ -167,52 +215,45 @@ void CDrawContext::setFont(const CFontDesc* f, const CCoord& size, const int32& 
     fontStyle = style >= 0 ? style : f->getStyle();
 }
 
-bool CDrawContext::selectFont() {
+bool CDrawContext::currentFont(FontSpec& spec) const {
     if (!(fontSize > 0) || !finite(fontSize))
         return false;
-    cairo_set_font_face(cr, CFontDesc::faceFor(font->getName(), fontStyle));
-    cairo_set_font_size(cr, fontSize);
-    return cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+    spec.family = font->getName();
+    spec.style = fontStyle;
+    spec.size = fontSize;
+    return true;
 }
 
 CCoord CDrawContext::getStringWidth(UTF8StringPtr text) {
     flushLine();
-    if (!text || !*text || !selectFont())
+    FontSpec spec;
+    if (!text || !*text || !currentFont(spec))
         return 0;
-    cairo_text_extents_t ext;
-    cairo_text_extents(cr, text, &ext);
-    return ext.x_advance;
+    return textAdvance(spec, text);
 }
 
 void CDrawContext::drawString(UTF8StringPtr text, const CPoint& p, bool) {
     flushLine();
-    if (!text || !*text || !finite(p) || !selectFont())
+    FontSpec spec;
+    if (!text || !*text || !finite(p) || !currentFont(spec))
         return;
-    setSource(fontColor);
-    cairo_new_path(cr);
-    cairo_move_to(cr, p.x, p.y);
-    cairo_show_text(cr, text);
-    cairo_new_path(cr);
+    device->drawText(spec, text, p, fontColor, nullptr);
 }
 
-void CDrawContext::drawString(UTF8StringPtr text, const CRect& rect, CHoriTxtAlign align, bool antialias) {
+void CDrawContext::drawString(UTF8StringPtr text, const CRect& rect, CHoriTxtAlign align, bool) {
     flushLine();
-    if (!text || !*text || !finite(rect) || !selectFont())
+    FontSpec spec;
+    if (!text || !*text || !finite(rect) || !currentFont(spec))
         return;
-    cairo_font_extents_t fe;
-    cairo_font_extents(cr, &fe);
-    CCoord width = getStringWidth(text);
+    FontMetrics fm = fontMetrics(spec);
+    CCoord width = textAdvance(spec, text);
     CCoord x = rect.left;
     if (align == kRightText)
         x = rect.right - width;
     else if (align == kCenterText)
         x = rect.left + (rect.getWidth() - width) / 2;
-    CCoord y = rect.top + (rect.getHeight() + fe.ascent - fe.descent) / 2;
-    cairo_save(cr);
-    cairo_rectangle(cr, rect.left, rect.top, rect.getWidth(), rect.getHeight());
-    cairo_clip(cr);
-    drawString(text, CPoint(x, y), antialias);
-    cairo_restore(cr);
+    CCoord y = rect.top + (rect.getHeight() + fm.ascent - fm.descent) / 2;
+    device->drawText(spec, text, CPoint(x, y), fontColor, &rect);
 }
 
 void CDrawContext::moveTo(const CPoint& p) {
@@ -227,11 +268,11 @@ void CDrawContext::lineTo(const CPoint& p) {
         return;
     }
     if (!lineOpen) {
-        cairo_new_path(cr);
-        cairo_move_to(cr, pen.x, pen.y);
+        line = DrawPath();
+        line.moveTo(pen);
         lineOpen = true;
     }
-    cairo_line_to(cr, p.x, p.y);
+    line.lineTo(p);
     pen = p;
 }
 
@@ -246,22 +287,14 @@ void CDrawContext::drawLines(const std::vector<std::pair<CPoint, CPoint>>& lines
         drawLine(l.first, l.second);
 }
 
-// Fills the current path with the fill colour and/or strokes it with the frame
-// colour and line width, as the style asks; then clears it.
-void CDrawContext::fillAndStrokePath(CDrawStyle style) {
-    if (style == kDrawFilled || style == kDrawFilledAndStroked) {
-        setSource(fillColor);
-        if (style == kDrawFilledAndStroked)
-            cairo_fill_preserve(cr);
-        else
-            cairo_fill(cr);
-    }
-    if (style == kDrawStroked || style == kDrawFilledAndStroked) {
-        setSource(frameColor);
-        cairo_set_line_width(cr, lineWidth);
-        cairo_stroke(cr);
-    }
-    cairo_new_path(cr);
+// Fills the path with the fill colour and/or strokes it with the frame colour
+// and line width, as the style asks.
+void CDrawContext::fillAndStroke(const DrawPath& path, CDrawStyle style) {
+    bool aa = drawMode & kAntiAliasing;
+    if (style == kDrawFilled || style == kDrawFilledAndStroked)
+        device->fill(path, fillColor, false, aa);
+    if (style == kDrawStroked || style == kDrawFilledAndStroked)
+        device->stroke(path, frameColor, lineWidth, aa);
 }
 
 void CDrawContext::drawPolygon(const std::vector<CPoint>& points, CDrawStyle style) {
@@ -271,150 +304,161 @@ void CDrawContext::drawPolygon(const std::vector<CPoint>& points, CDrawStyle sty
     for (const CPoint& p : points)
         if (!finite(p))
             return;
-    applyShapeAntialias();
-    cairo_new_path(cr);
-    cairo_move_to(cr, points[0].x, points[0].y);
+    DrawPath path;
+    path.moveTo(points[0]);
     for (size_t i = 1; i < points.size(); ++i)
-        cairo_line_to(cr, points[i].x, points[i].y);
+        path.lineTo(points[i]);
     if (style != kDrawStroked)
-        cairo_close_path(cr);
-    fillAndStrokePath(style);
+        path.close();
+    fillAndStroke(path, style);
 }
 
 void CDrawContext::drawRect(const CRect& r, CDrawStyle style) {
     flushLine();
     if (!finite(r))
         return;
-    applyShapeAntialias();
-    cairo_new_path(cr);
+    CRect box = r;
     if (style == kDrawStroked) {
         // Stroke inside the half-open rectangle so that the outline stays in the view.
         double h = lineWidth / 2;
-        cairo_rectangle(cr, r.left + h, r.top + h, r.getWidth() - lineWidth, r.getHeight() - lineWidth);
-    } else {
-        cairo_rectangle(cr, r.left, r.top, r.getWidth(), r.getHeight());
+        box = CRect(r.left + h, r.top + h, r.right - h, r.bottom - h);
     }
-    fillAndStrokePath(style);
+    DrawPath path;
+    path.moveTo(CPoint(box.left, box.top));
+    path.lineTo(CPoint(box.right, box.top));
+    path.lineTo(CPoint(box.right, box.bottom));
+    path.lineTo(CPoint(box.left, box.bottom));
+    path.close();
+    fillAndStroke(path, style);
 }
 
 void CDrawContext::drawEllipse(const CRect& r, CDrawStyle style) {
     flushLine();
     if (!finite(r) || r.getWidth() <= 0 || r.getHeight() <= 0)
         return;
-    applyShapeAntialias();
-    cairo_new_path(cr);
-    cairo_save(cr);
-    cairo_translate(cr, r.left + r.getWidth() / 2, r.top + r.getHeight() / 2);
-    cairo_scale(cr, r.getWidth() / 2, r.getHeight() / 2);
-    cairo_arc(cr, 0, 0, 1, 0, 2 * 3.141592653589793);
-    cairo_restore(cr);
-    fillAndStrokePath(style);
+    CPoint c = r.getCenter();
+    DrawPath path;
+    path.arc(c.x, c.y, r.getWidth() / 2, r.getHeight() / 2, 0, 2 * kPi);
+    path.close();
+    fillAndStroke(path, style);
 }
 
 void CDrawContext::drawArc(const CRect& r, float startAngle, float endAngle, CDrawStyle style) {
     flushLine();
     if (!finite(r) || !finite(startAngle) || !finite(endAngle) || r.getWidth() <= 0 || r.getHeight() <= 0)
         return;
-    applyShapeAntialias();
-    cairo_new_path(cr);
-    cairo_save(cr);
-    cairo_translate(cr, r.left + r.getWidth() / 2, r.top + r.getHeight() / 2);
-    cairo_scale(cr, r.getWidth() / 2, r.getHeight() / 2);
+    double a0 = startAngle * kDegToRad, a1 = endAngle * kDegToRad;
+    while (a1 < a0)
+        a1 += 2 * kPi;
+    CPoint c = r.getCenter();
+    DrawPath path;
     if (style != kDrawStroked)
-        cairo_move_to(cr, 0, 0);
-    cairo_arc(cr, 0, 0, 1, startAngle * kDegToRad, endAngle * kDegToRad);
+        path.moveTo(c);
+    path.arc(c.x, c.y, r.getWidth() / 2, r.getHeight() / 2, a0, a1);
     if (style != kDrawStroked)
-        cairo_close_path(cr);
-    cairo_restore(cr);
-    fillAndStrokePath(style);
+        path.close();
+    fillAndStroke(path, style);
 }
 
-void CDrawContext::appendPath(const CGraphicsPath& path) {
-    cairo_new_path(cr);
-    for (const CGraphicsPath::Op& op : path.getOps()) {
+// The path's geometry in user units, moved by the transform when given.
+DrawPath CDrawContext::flatten(const CGraphicsPath& source, const CGraphicsTransform* t) {
+    DrawPath path;
+    auto arcTo = [&](double l, double tp, double r, double b, double a0, double a1, bool newFigure) {
+        double cx = (l + r) / 2, cy = (tp + b) / 2;
+        if (!t) {
+            if (newFigure)
+                path.moveTo(CPoint(cx + (r - l) / 2 * std::cos(a0), cy + (b - tp) / 2 * std::sin(a0)));
+            path.arc(cx, cy, (r - l) / 2, (b - tp) / 2, a0, a1);
+            return;
+        }
+        // Affine maps keep Béziers: build the arc untransformed, then map its points.
+        DrawPath piece;
+        piece.arc(cx, cy, (r - l) / 2, (b - tp) / 2, a0, a1);
+        const auto& pts = piece.getPoints();
+        size_t k = 0;
+        for (DrawPath::Kind kind : piece.getKinds()) {
+            if (kind == DrawPath::Curve) {
+                path.curveTo(transformed(t, pts[k]), transformed(t, pts[k + 1]), transformed(t, pts[k + 2]));
+                k += 3;
+            } else { // the arc's start
+                CPoint p = transformed(t, pts[k++]);
+                if (newFigure)
+                    path.moveTo(p);
+                else
+                    path.lineTo(p);
+            }
+        }
+    };
+    for (const CGraphicsPath::Op& op : source.getOps()) {
         const double* v = op.v;
         switch (op.kind) {
-        case CGraphicsPath::Op::Begin: cairo_move_to(cr, v[0], v[1]); break;
-        case CGraphicsPath::Op::Line:
-            if (cairo_has_current_point(cr))
-                cairo_line_to(cr, v[0], v[1]);
-            else
-                cairo_move_to(cr, v[0], v[1]);
-            break;
+        case CGraphicsPath::Op::Begin: path.moveTo(transformed(t, CPoint(v[0], v[1]))); break;
+        case CGraphicsPath::Op::Line: path.lineTo(transformed(t, CPoint(v[0], v[1]))); break;
         case CGraphicsPath::Op::Bezier:
-            if (!cairo_has_current_point(cr))
-                cairo_move_to(cr, v[0], v[1]);
-            cairo_curve_to(cr, v[0], v[1], v[2], v[3], v[4], v[5]);
+            path.curveTo(transformed(t, CPoint(v[0], v[1])), transformed(t, CPoint(v[2], v[3])),
+                         transformed(t, CPoint(v[4], v[5])));
             break;
         case CGraphicsPath::Op::Arc: {
-            double w = v[2] - v[0], h = v[3] - v[1];
-            if (w <= 0 || h <= 0)
+            if (v[2] - v[0] <= 0 || v[3] - v[1] <= 0)
                 break;
-            cairo_save(cr);
-            cairo_translate(cr, v[0] + w / 2, v[1] + h / 2);
-            cairo_scale(cr, w / 2, h / 2);
-            // cairo_arc adds a line from a current point to the arc's start.
+            double a0 = v[4] * kDegToRad, a1 = v[5] * kDegToRad;
             if (op.clockwise)
-                cairo_arc(cr, 0, 0, 1, v[4] * kDegToRad, v[5] * kDegToRad);
+                while (a1 < a0)
+                    a1 += 2 * kPi;
             else
-                cairo_arc_negative(cr, 0, 0, 1, v[4] * kDegToRad, v[5] * kDegToRad);
-            cairo_restore(cr);
+                while (a1 > a0)
+                    a1 -= 2 * kPi;
+            arcTo(v[0], v[1], v[2], v[3], a0, a1, false);
             break;
         }
-        case CGraphicsPath::Op::Ellipse: {
-            double w = v[2] - v[0], h = v[3] - v[1];
-            if (w <= 0 || h <= 0)
+        case CGraphicsPath::Op::Ellipse:
+            if (v[2] - v[0] <= 0 || v[3] - v[1] <= 0)
                 break;
-            cairo_new_sub_path(cr);
-            cairo_save(cr);
-            cairo_translate(cr, v[0] + w / 2, v[1] + h / 2);
-            cairo_scale(cr, w / 2, h / 2);
-            cairo_arc(cr, 0, 0, 1, 0, 2 * 3.141592653589793);
-            cairo_restore(cr);
-            cairo_close_path(cr);
+            arcTo(v[0], v[1], v[2], v[3], 0, 2 * kPi, true);
+            path.close();
             break;
-        }
         case CGraphicsPath::Op::Rect:
-            cairo_rectangle(cr, v[0], v[1], v[2] - v[0], v[3] - v[1]);
+            path.moveTo(transformed(t, CPoint(v[0], v[1])));
+            path.lineTo(transformed(t, CPoint(v[2], v[1])));
+            path.lineTo(transformed(t, CPoint(v[2], v[3])));
+            path.lineTo(transformed(t, CPoint(v[0], v[3])));
+            path.close();
             break;
         case CGraphicsPath::Op::RoundRect: {
-            double l = v[0], t = v[1], r = v[2], b = v[3];
-            double rad = std::max(0.0, std::min({v[4], (r - l) / 2, (b - t) / 2}));
-            const double pi = 3.141592653589793;
-            cairo_new_sub_path(cr);
-            cairo_arc(cr, r - rad, t + rad, rad, -pi / 2, 0);
-            cairo_arc(cr, r - rad, b - rad, rad, 0, pi / 2);
-            cairo_arc(cr, l + rad, b - rad, rad, pi / 2, pi);
-            cairo_arc(cr, l + rad, t + rad, rad, pi, 3 * pi / 2);
-            cairo_close_path(cr);
+            double l = v[0], tp = v[1], r = v[2], b = v[3];
+            double rad = std::max(0.0, std::min({v[4], (r - l) / 2, (b - tp) / 2}));
+            if (!(rad > 0)) {
+                path.moveTo(transformed(t, CPoint(l, tp)));
+                path.lineTo(transformed(t, CPoint(r, tp)));
+                path.lineTo(transformed(t, CPoint(r, b)));
+                path.lineTo(transformed(t, CPoint(l, b)));
+                path.close();
+                break;
+            }
+            double d = 2 * rad;
+            arcTo(r - d, tp, r, tp + d, -kPi / 2, 0, true);
+            arcTo(r - d, b - d, r, b, 0, kPi / 2, false);
+            arcTo(l, b - d, l + d, b, kPi / 2, kPi, false);
+            arcTo(l, tp, l + d, tp + d, kPi, 3 * kPi / 2, false);
+            path.close();
             break;
         }
-        case CGraphicsPath::Op::Close: cairo_close_path(cr); break;
+        case CGraphicsPath::Op::Close: path.close(); break;
         }
     }
+    return path;
 }
 
 void CDrawContext::drawGraphicsPath(CGraphicsPath* path, PathDrawMode mode, CGraphicsTransform* t) {
     flushLine();
     if (!path || !path->isFinite() || (t && !t->isFinite()))
         return;
-    applyShapeAntialias();
-    cairo_save(cr);
-    transformBy(cr, t);
-    appendPath(*path);
-    cairo_restore(cr); // the path stays; the line width is not transformed
-    if (cairo_status(cr) != CAIRO_STATUS_SUCCESS)
-        return;
-    if (mode == kPathStroked) {
-        setSource(frameColor);
-        cairo_set_line_width(cr, lineWidth);
-        cairo_stroke(cr);
-    } else {
-        cairo_set_fill_rule(cr, mode == kPathFilledEvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
-        setSource(fillColor);
-        cairo_fill(cr);
-        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-    }
+    DrawPath geometry = flatten(*path, t); // the line width is not transformed
+    bool aa = drawMode & kAntiAliasing;
+    if (mode == kPathStroked)
+        device->stroke(geometry, frameColor, lineWidth, aa);
+    else
+        device->fill(geometry, fillColor, mode == kPathFilledEvenOdd, aa);
 }
 
 void CDrawContext::fillLinearGradient(CGraphicsPath* path, const CGradient& gradient, const CPoint& start,
@@ -425,21 +469,9 @@ void CDrawContext::fillLinearGradient(CGraphicsPath* path, const CGradient& grad
     for (const auto& stop : gradient.getColorStops())
         if (!finite(stop.first))
             return;
-    applyShapeAntialias();
-    cairo_pattern_t* pattern = cairo_pattern_create_linear(start.x, start.y, end.x, end.y);
-    for (const auto& stop : gradient.getColorStops()) {
-        const CColor& c = stop.second;
-        cairo_pattern_add_color_stop_rgba(pattern, stop.first, c.red / 255.0, c.green / 255.0, c.blue / 255.0,
-                                          c.alpha / 255.0);
-    }
-    cairo_save(cr);
-    transformBy(cr, t);
-    appendPath(*path);
-    cairo_set_source(cr, pattern);
-    cairo_set_fill_rule(cr, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
-    cairo_fill(cr);
-    cairo_restore(cr);
-    cairo_pattern_destroy(pattern);
+    // The end points move with the geometry (exact for turns, shifts and even scaling).
+    device->fillLinear(flatten(*path, t), gradient.getColorStops(), transformed(t, start), transformed(t, end),
+                       evenOdd, drawMode & kAntiAliasing);
 }
 
 void CDrawContext::setClipRect(const CRect& r) {
@@ -448,10 +480,7 @@ void CDrawContext::setClipRect(const CRect& r) {
         return;
     clip = r;
     clip.bound(baseClip);
-    cairo_restore(cr);
-    cairo_save(cr);
-    cairo_rectangle(cr, clip.left, clip.top, clip.getWidth(), clip.getHeight());
-    cairo_clip(cr);
+    device->setClip(clip);
 }
 
 CRect& CDrawContext::getClipRect(CRect& r) const { return r = clip; }

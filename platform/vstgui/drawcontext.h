@@ -1,13 +1,14 @@
-// Drawing: transforms, gradients, graphics paths and the draw context over cairo.
+// Drawing: transforms, gradients, graphics paths and the draw context over
+// the platform's drawing library.
 #pragma once
 
 #include "base.h"
+#include "drawdevice.h"
 #include "font.h"
 
+#include <memory>
 #include <utility>
 #include <vector>
-
-typedef struct _cairo cairo_t;
 
 namespace VSTGUI {
 inline namespace QUILLATONE_VSTGUI_NS {
@@ -74,14 +75,14 @@ private:
     std::vector<Op> ops;
 };
 
-// One context per view per paint, over a cairo context already scaled by
+// One context per view per paint, over a drawing device already scaled by
 // the frame's zoom; all coordinates are design units.
 class CDrawContext {
 public:
     enum PathDrawMode { kPathFilled, kPathFilledEvenOdd, kPathStroked };
 
-    // Takes its own reference on cr; clip is the area cr is already clipped to.
-    explicit CDrawContext(cairo_t* cr, const CRect& clip = CRect(-1e9, -1e9, 1e9, 1e9));
+    // clip is the area the device is already clipped to.
+    explicit CDrawContext(std::unique_ptr<DrawDevice> device, const CRect& clip = CRect(-1e9, -1e9, 1e9, 1e9));
     ~CDrawContext();
     CDrawContext(const CDrawContext&) = delete;
     CDrawContext& operator=(const CDrawContext&) = delete;
@@ -127,7 +128,8 @@ public:
     void saveGlobalState();
     void restoreGlobalState();
 
-    cairo_t* getCairo() const { return cr; }
+    // False once the drawing library has refused an operation.
+    bool deviceOk() const;
 
 private:
     struct State {
@@ -141,13 +143,12 @@ private:
     };
 
     void flushLine();
-    void applyShapeAntialias();
-    void setSource(const CColor& c);
-    void fillAndStrokePath(CDrawStyle style);
-    void appendPath(const CGraphicsPath& path);
-    bool selectFont();
+    void fillAndStroke(const DrawPath& path, CDrawStyle style);
+    static DrawPath flatten(const CGraphicsPath& path, const CGraphicsTransform* t);
+    bool currentFont(FontSpec& spec) const;
 
-    cairo_t* cr;
+    std::unique_ptr<DrawDevice> device;
+    DrawPath line;
     CColor frameColor{0, 0, 0, 255};
     CColor fillColor{255, 255, 255, 255};
     CColor fontColor{255, 255, 255, 255};

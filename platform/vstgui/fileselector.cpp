@@ -38,8 +38,11 @@ CNewFileSelector* CNewFileSelector::create(CFrame* parent, Style style) {
     if (!parent || !parent->getPlatformFrame())
         return nullptr;
     std::string path, kind;
-    if (!dialog::findProgram(path, kind))
-        return nullptr;
+    if (!dialog::findProgram(path, kind)) {
+        if (!parent->getPlatformFrame()->hasNativeFileDialog())
+            return nullptr;
+        kind = "native";
+    }
     auto* selector = new CNewFileSelector(parent, style);
     selector->program = path;
     selector->kind = kind;
@@ -66,7 +69,18 @@ bool CNewFileSelector::runModal() {
         return ok && !selected.empty();
     }
     IPlatformFrame* platform = frame ? frame->getPlatformFrame() : nullptr;
-    if (!platform || program.empty())
+    if (!platform)
+        return false;
+    if (kind == "native") {
+        std::string path;
+        frame->remember();
+        bool chosen = platform->runNativeFileDialog(request, path);
+        frame->forget();
+        if (chosen)
+            selected.push_back(path);
+        return chosen;
+    }
+    if (program.empty())
         return false;
     command = dialog::buildCommand(kind, program, request, platform->windowId());
     std::string output;

@@ -1,12 +1,5 @@
 #include "font.h"
 
-#include <cairo-ft.h>
-#include <cairo.h>
-#include <fontconfig/fontconfig.h>
-
-#include <map>
-#include <utility>
-
 namespace VSTGUI {
 inline namespace QUILLATONE_VSTGUI_NS {
 
@@ -24,42 +17,6 @@ std::string CFontDesc::mapFamily(const std::string& family, int32& style) {
     if (family.empty())
         return "Liberation Sans";
     return family;
-}
-
-cairo_font_face_t* CFontDesc::faceFor(const std::string& requested, int32 style) {
-    static std::map<std::pair<std::string, int32>, cairo_font_face_t*> cache;
-    std::string family = mapFamily(requested, style);
-    style &= (kBoldFace | kItalicFace);
-    auto key = std::make_pair(family, style);
-    auto it = cache.find(key);
-    if (it != cache.end())
-        return it->second;
-
-    cairo_font_face_t* face = nullptr;
-    FcPattern* pattern = FcPatternCreate();
-    if (pattern) {
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-        FcPatternAddInteger(pattern, FC_WEIGHT, (style & kBoldFace) ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-        FcPatternAddInteger(pattern, FC_SLANT, (style & kItalicFace) ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-        FcResult result = FcResultNoMatch;
-        FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-        if (match) {
-            face = cairo_ft_font_face_create_for_pattern(match);
-            FcPatternDestroy(match);
-        }
-        FcPatternDestroy(pattern);
-    }
-    if (!face || cairo_font_face_status(face) != CAIRO_STATUS_SUCCESS) {
-        if (face)
-            cairo_font_face_destroy(face);
-        face = cairo_toy_font_face_create("sans-serif",
-                                          (style & kItalicFace) ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
-                                          (style & kBoldFace) ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-    }
-    cache.emplace(key, face);
-    return face;
 }
 
 namespace {

@@ -1,11 +1,9 @@
-// Font descriptions and the standard fonts; faces come from fontconfig.
+// Font descriptions and the standard fonts; the drawing back end finds faces.
 #pragma once
 
 #include "base.h"
 
 #include <string>
-
-typedef struct _cairo_font_face cairo_font_face_t;
 
 namespace VSTGUI {
 inline namespace QUILLATONE_VSTGUI_NS {
@@ -21,10 +19,9 @@ public:
     void setSize(CCoord s) { size = s; }
     void setStyle(int32 s) { style = s; }
 
-    // [GUI thread] The face for this family and the given style (bold and
-    // italic bits); faces are cached for the life of the program.
-    static cairo_font_face_t* faceFor(const std::string& family, int32 style);
-    // The installed family that a requested family is drawn with.
+    // The family that a requested family is drawn with when it is not
+    // installed: a free face of the same metrics, or the closest one; bold
+    // is added to style where the substitute needs it.
     static std::string mapFamily(const std::string& family, int32& style);
 
 private:

@@ -1,4 +1,5 @@
 #include "controls.h"
+#include "drawdevice.h"
 #include "platform.h"
 #include "systemservices.h"
 #include "popupmenu.h"
@@ -6,8 +7,9 @@
 #ifdef QUILLATONE_X11
 #include "x11/x11frame.h"
 #endif
-
-#include <cairo.h>
+#ifdef _WIN32
+#include "win32/win32frame.h"
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -20,6 +22,8 @@ inline namespace QUILLATONE_VSTGUI_NS {
 namespace {
 constexpr size_t kMaxDirtyRects = 16;
 constexpr size_t kMaxClipboardBytes = 9999;
+
+FontSpec tooltipFont() { return {"DejaVu Sans", 0, 12}; }
 
 int roundSize(double v) {
     if (!std::isfinite(v) || v < 1)
@@ -42,6 +46,10 @@ CFrame::CFrame(const CRect& r, void* systemWindow, VSTGUIEditorInterface* ed)
         platform = createX11PlatformFrame(this, parent, pxWidth, pxHeight);
     }
 #endif
+#ifdef _WIN32
+    if (systemWindow)
+        platform = createWin32PlatformFrame(this, static_cast<HWND>(systemWindow), pxWidth, pxHeight);
+#endif
 }
 
 CFrame::~CFrame() {
@@ -59,8 +67,6 @@ CFrame::~CFrame() {
     removeAll(true);
     finishedPopups.clear();
     platform.reset();
-    if (backBuffer)
-        cairo_surface_destroy(backBuffer);
 }
 
 bool CFrame::isTypeOf(const char* name) const {
@@ -106,9 +112,7 @@ void CFrame::setViewSize(const CRect& rect, bool inval) {
 }
 
 void CFrame::resizeBackBuffer() {
-    if (backBuffer)
-        cairo_surface_destroy(backBuffer);
-    backBuffer = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pxWidth, pxHeight);
+    backBuffer = DrawSurface::create(pxWidth, pxHeight);
     dirtyRects.clear();
     addDirty({0, 0, pxWidth, pxHeight});
 }
@@ -222,14 +226,7 @@ void CFrame::paintDirty() {
     std::vector<PixelRect> rects;
     rects.swap(dirtyRects);
     for (const PixelRect& r : rects) {
-        cairo_t* cr = cairo_create(backBuffer);
-        cairo_rectangle(cr, r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
-        cairo_clip(cr);
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_set_source_rgba(cr, background.red / 255.0, background.green / 255.0, background.blue / 255.0,
-                              background.alpha / 255.0);
-        cairo_paint(cr);
-        cairo_destroy(cr);
+        backBuffer->fillRect(r, background);
 
         CRect area(r.x0 / zoom, r.y0 / zoom, r.x1 / zoom, r.y1 / zoom);
         std::vector<CView*> views = children;
@@ -241,34 +238,24 @@ void CFrame::paintDirty() {
                 continue;
             CRect clip = vr;
             clip.bound(area);
-            // A fresh cairo context per view: an error in one cannot spoil the others.
-            cairo_t* vc = cairo_create(backBuffer);
-            cairo_rectangle(vc, r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
-            cairo_clip(vc);
-            cairo_scale(vc, zoom, zoom);
-            cairo_rectangle(vc, vr.left, vr.top, vr.getWidth(), vr.getHeight());
-            cairo_clip(vc);
+            // A fresh device per view: an error in one cannot spoil the others.
+            std::unique_ptr<DrawDevice> device = backBuffer->device(r, zoom);
+            device->setClip(vr);
             v->remember();
             {
-                CDrawContext context(vc, clip);
+                CDrawContext context(std::move(device), clip);
                 v->drawRect(&context, clip);
             }
-            cairo_destroy(vc);
             v->setDirty(false);
             v->forget();
         }
         if (tooltipShown && !PixelRect{std::max(r.x0, tooltipRect.x0), std::max(r.y0, tooltipRect.y0),
                                        std::min(r.x1, tooltipRect.x1), std::min(r.y1, tooltipRect.y1)}
                                  .empty()) {
-            cairo_t* tc = cairo_create(backBuffer);
-            cairo_rectangle(tc, r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
-            cairo_clip(tc);
-            drawTooltip(tc);
-            cairo_destroy(tc);
+            drawTooltip(r);
         }
         presentRects.push_back(r);
     }
-    cairo_surface_flush(backBuffer);
     forget();
 }
 
@@ -281,20 +268,13 @@ bool CFrame::writePNG(const char* path) {
     if (!backBuffer || !path)
         return false;
     paintDirty();
-    return cairo_surface_write_to_png(backBuffer, path) == CAIRO_STATUS_SUCCESS;
+    return backBuffer->writePNG(path);
 }
 
 CColor CFrame::pixelAt(int x, int y) {
     if (!backBuffer || x < 0 || y < 0 || x >= pxWidth || y >= pxHeight)
         return CColor(0, 0, 0, 0);
-    cairo_surface_flush(backBuffer);
-    const unsigned char* data = cairo_image_surface_get_data(backBuffer);
-    int stride = cairo_image_surface_get_stride(backBuffer);
-    uint32_t p;
-    std::memcpy(&p, data + y * stride + x * 4, 4);
-    uint8_t a = uint8_t(p >> 24);
-    auto un = [a](uint32_t c) { return uint8_t(a ? std::min(255u, (c * 255 + a / 2) / a) : 0); };
-    return CColor(un((p >> 16) & 255), un((p >> 8) & 255), un(p & 255), a);
+    return backBuffer->pixelAt(x, y);
 }
 
 std::vector<PixelRect> CFrame::takePresentList() {
@@ -514,13 +494,7 @@ void CFrame::updateTooltip() {
     text.back() = 0;
     tooltipText = text.data();
 
-    cairo_t* cr = cairo_create(backBuffer);
-    cairo_set_font_face(cr, CFontDesc::faceFor("DejaVu Sans", 0));
-    cairo_set_font_size(cr, 12);
-    cairo_text_extents_t ext;
-    cairo_text_extents(cr, tooltipText.c_str(), &ext);
-    cairo_destroy(cr);
-    int w = std::min(pxWidth, int(std::ceil(ext.x_advance)) + 10), h = 20;
+    int w = std::min(pxWidth, int(std::ceil(textAdvance(tooltipFont(), tooltipText.c_str()))) + 10), h = 20;
     int x = std::clamp(int(lastPixel.x) + 8, 0, std::max(0, pxWidth - w));
     int y = int(lastPixel.y) + 20;
     if (y + h > pxHeight)
@@ -538,21 +512,19 @@ void CFrame::hideTooltip() {
     addDirty(tooltipRect);
 }
 
-void CFrame::drawTooltip(cairo_t* cr) {
+void CFrame::drawTooltip(const PixelRect& area) {
     const PixelRect& r = tooltipRect;
-    cairo_rectangle(cr, r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
-    cairo_set_source_rgb(cr, 1.0, 1.0, 0.88);
-    cairo_fill_preserve(cr);
-    cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
-    cairo_set_line_width(cr, 1);
-    cairo_stroke(cr);
-    cairo_rectangle(cr, r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
-    cairo_clip(cr);
-    cairo_set_font_face(cr, CFontDesc::faceFor("DejaVu Sans", 0));
-    cairo_set_font_size(cr, 12);
-    cairo_move_to(cr, r.x0 + 5, r.y1 - 6);
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    cairo_show_text(cr, tooltipText.c_str());
+    CDrawContext context(backBuffer->device(area, 1.0));
+    CRect box(r.x0, r.y0, r.x1, r.y1);
+    context.setFillColor(CColor(255, 255, 224));
+    context.setFrameColor(CColor(51, 51, 51));
+    context.setLineWidth(1);
+    context.drawRect(box, kDrawFilledAndStroked);
+    context.setClipRect(box);
+    CFontDesc font(tooltipFont().family.c_str(), tooltipFont().size);
+    context.setFont(&font);
+    context.setFontColor(kBlackCColor);
+    context.drawString(tooltipText.c_str(), CPoint(r.x0 + 5, r.y1 - 6));
 }
 
 // ---- pop-ups, clipboard, screen ---------------------------------------------------

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base.h"
+#include "fileselector.h"
 
 #include <string>
 #include <vector>
@@ -38,6 +39,9 @@ public:
     // Blocks while a dialog program runs; keeps the window repainting.
     virtual bool runFileDialog(const std::vector<std::string>& argv, std::string& output, int& status) = 0;
     virtual unsigned long windowId() const = 0;
+    // The platform's own file dialog, when it has one; blocks while it is open.
+    virtual bool hasNativeFileDialog() const { return false; }
+    virtual bool runNativeFileDialog(const CNewFileSelector::Request&, std::string&) { return false; }
 };
 
 } // namespace QUILLATONE_VSTGUI_NS

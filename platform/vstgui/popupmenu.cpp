@@ -1,8 +1,6 @@
 #include "popupmenu.h"
 
-#include "font.h"
-
-#include <cairo.h>
+#include "drawcontext.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,17 +10,6 @@ inline namespace QUILLATONE_VSTGUI_NS {
 
 namespace {
 constexpr int32_t kDisabledFlag = 1, kCheckedFlag = 2, kSeparatorFlag = 4, kTitleFlag = 8;
-
-void setMenuFont(cairo_t* cr, double size) {
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    cairo_set_font_options(cr, options);
-    cairo_font_options_destroy(options);
-    cairo_set_font_face(cr, CFontDesc::faceFor("DejaVu Sans", 0));
-    cairo_set_font_size(cr, size);
-}
 } // namespace
 
 PixelRect PixelRect::united(const PixelRect& r) const {
@@ -45,17 +32,9 @@ bool PopupMenuModel::selectable(int i) const {
 }
 
 void PopupMenuModel::layout(int screenWidth, int screenHeight) {
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-    cairo_t* cr = cairo_create(s);
-    setMenuFont(cr, kFontSize);
     double widest = 0;
-    for (const Item& it : items) {
-        cairo_text_extents_t ext;
-        cairo_text_extents(cr, it.title.c_str(), &ext);
-        widest = std::max(widest, ext.x_advance);
-    }
-    cairo_destroy(cr);
-    cairo_surface_destroy(s);
+    for (const Item& it : items)
+        widest = std::max(widest, textAdvance(font(kFontSize), it.title.c_str()));
     const PopupLayout fitted = layoutPopup(size(), perColumn, widest, screenWidth, screenHeight);
     rows = fitted.rows;
     cols = fitted.columns;
@@ -177,52 +156,41 @@ void PopupMenuModel::finish(int result) {
     callback(result);
 }
 
-void PopupMenuModel::draw(cairo_t* cr) const {
-    cairo_save(cr);
-    cairo_set_source_rgb(cr, 0.16, 0.16, 0.16);
-    cairo_paint(cr);
-    setMenuFont(cr, fontPixels);
+void PopupMenuModel::draw(CDrawContext* context) const {
+    const FontSpec spec = font(fontPixels);
+    CFontDesc menuFont(spec.family.c_str(), spec.size);
     const double scale = fontPixels / kFontSize;
-    cairo_font_extents_t fe;
-    cairo_font_extents(cr, &fe);
+    FontMetrics fm = fontMetrics(spec);
+    context->setFillColor(CColor(41, 41, 41));
+    context->drawRect(CRect(0, 0, visibleWidth, height()), kDrawFilled);
+    context->setFont(&menuFont);
     for (int i = 0; i < size(); ++i) {
         PixelRect r = itemRect(i);
         if (r.empty())
             continue;
         const Item& it = items[size_t(i)];
         if (it.flags & kSeparatorFlag) {
-            cairo_set_source_rgb(cr, 0.4, 0.4, 0.4);
-            cairo_rectangle(cr, r.x0 + 4, (r.y0 + r.y1) / 2, r.x1 - r.x0 - 8, 1);
-            cairo_fill(cr);
+            context->setFillColor(CColor(102, 102, 102));
+            context->drawRect(CRect(r.x0 + 4, (r.y0 + r.y1) / 2, r.x1 - 4, (r.y0 + r.y1) / 2 + 1), kDrawFilled);
             continue;
         }
         if (i == hover) {
-            cairo_set_source_rgb(cr, 0.0, 162 / 255.0, 232 / 255.0);
-            cairo_rectangle(cr, r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
-            cairo_fill(cr);
+            context->setFillColor(CColor(0, 162, 232));
+            context->drawRect(CRect(r.x0, r.y0, r.x1, r.y1), kDrawFilled);
         }
-        double grey = selectable(i) ? 0.9 : 0.5;
-        cairo_set_source_rgb(cr, grey, grey, grey);
-        double baseline = r.y0 + (rowPixels + fe.ascent - fe.descent) / 2;
-        if (i == currentIndex || (it.flags & kCheckedFlag)) {
-            cairo_move_to(cr, r.x0 + 5 * scale, baseline);
-            cairo_show_text(cr, "\xE2\x80\xA2"); // bullet
-        }
-        if (cutTitles) {
-            cairo_save(cr);
-            cairo_rectangle(cr, r.x0, r.y0, r.x1 - r.x0 - 2, r.y1 - r.y0);
-            cairo_clip(cr);
-        }
-        cairo_move_to(cr, r.x0 + 16 * scale, baseline);
-        cairo_show_text(cr, it.title.c_str());
-        if (cutTitles)
-            cairo_restore(cr);
+        uint8_t grey = selectable(i) ? 230 : 128;
+        context->setFontColor(CColor(grey, grey, grey));
+        double baseline = r.y0 + (rowPixels + fm.ascent - fm.descent) / 2;
+        if (i == currentIndex || (it.flags & kCheckedFlag))
+            context->drawString("\xE2\x80\xA2", CPoint(r.x0 + 5 * scale, baseline)); // bullet
+        if (cutTitles) // the same baseline, clipped to the column
+            context->drawString(it.title.c_str(), CRect(r.x0 + 16 * scale, r.y0, r.x1 - 2, r.y1), kLeftText);
+        else
+            context->drawString(it.title.c_str(), CPoint(r.x0 + 16 * scale, baseline));
     }
-    cairo_set_source_rgb(cr, 0.45, 0.45, 0.45);
-    cairo_set_line_width(cr, 1);
-    cairo_rectangle(cr, 0.5, 0.5, visibleWidth - 1, height() - 1);
-    cairo_stroke(cr);
-    cairo_restore(cr);
+    context->setFrameColor(CColor(115, 115, 115));
+    context->setLineWidth(1);
+    context->drawRect(CRect(0, 0, visibleWidth, height()), kDrawStroked);
 }
 
 } // namespace QUILLATONE_VSTGUI_NS

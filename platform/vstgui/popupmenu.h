@@ -3,6 +3,7 @@
 // hit-testing, hover, keyboard navigation and drawing.
 #pragma once
 
+#include "drawdevice.h"
 #include "platform.h"
 #include "popuplayout.h"
 
@@ -11,10 +12,10 @@
 #include <string>
 #include <vector>
 
-typedef struct _cairo cairo_t;
-
 namespace VSTGUI {
 inline namespace QUILLATONE_VSTGUI_NS {
+
+class CDrawContext;
 
 class PopupMenuModel {
 public:
@@ -67,7 +68,9 @@ public:
     void cancel();
     bool finished() const { return done == nullptr; }
 
-    void draw(cairo_t* cr) const;
+    // Draws the whole pop-up; the context's units are pop-up pixels.
+    void draw(CDrawContext* context) const;
+    static FontSpec font(double size) { return {"DejaVu Sans", 0, size}; }
 
 private:
     void finish(int result);

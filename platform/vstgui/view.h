@@ -13,7 +13,6 @@
 #include <vector>
 
 struct VstKeyCode;
-typedef struct _cairo_surface cairo_surface_t;
 
 namespace VSTGUI {
 inline namespace QUILLATONE_VSTGUI_NS {
@@ -172,7 +171,7 @@ public:
 
     // Test and debug helpers.
     void renderAll();
-    cairo_surface_t* getBackBuffer() const { return backBuffer; }
+    DrawSurface* getBackBuffer() const { return backBuffer.get(); }
     bool writePNG(const char* path);
     CColor pixelAt(int x, int y);
     int pixelWidth() const { return pxWidth; }
@@ -191,7 +190,7 @@ private:
     void releaseCapture(bool deliverUp);
     void updateTooltip();
     void hideTooltip();
-    void drawTooltip(cairo_t* cr);
+    void drawTooltip(const PixelRect& area);
     void popupFinished();
 
     VSTGUIEditorInterface* editor;
@@ -201,7 +200,7 @@ private:
     CColor background{0, 0, 0, 255};
     double zoom = 1.0;
     int pxWidth = 0, pxHeight = 0;
-    cairo_surface_t* backBuffer = nullptr;
+    std::unique_ptr<DrawSurface> backBuffer;
     std::vector<PixelRect> dirtyRects;
     std::vector<PixelRect> presentRects;
     // Invalidation from another thread (a parameter set by the host) only

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <vector>
 
+#if !defined(_WIN32) // libkissfft, the second oracle, exists for Linux only
 #include <kissfft/kiss_fftr.h>
+#endif
 
 #include "RealFFT.h"
 #include "TestSignals.h"
@@ -101,6 +103,7 @@ TEST(RealFFT, InverseMatchesHermitianSynthesis)
     }
 }
 
+#if !defined(_WIN32)
 TEST(RealFFT, AgreesWithKissFFT)
 {
     RealFFT fft;
@@ -139,6 +142,7 @@ TEST(RealFFT, AgreesWithKissFFT)
         EXPECT_LE(worstBack, 1e-5) << "N = " << n;
     }
 }
+#endif
 
 TEST(RealFFT, RoundTripReturnsInput)
 {

@@ -6,6 +6,9 @@
 
 #include <atomic>
 #include <cstdlib>
+#if defined(_WIN32)
+#include <malloc.h>
+#endif
 #include <new>
 #include <vector>
 
@@ -23,14 +26,22 @@ void* allocate(std::size_t size, std::size_t alignment)
     if (counting.load(std::memory_order_relaxed))
         allocations.fetch_add(1, std::memory_order_relaxed);
     const std::size_t a = alignment < sizeof(void*) ? sizeof(void*) : alignment;
+#if defined(_WIN32) // the Windows C runtime has no aligned_alloc
+    return _aligned_malloc(size == 0 ? a : size, a);
+#else
     return std::aligned_alloc(a, (size + a - 1) / a * a + (size == 0 ? a : 0));
+#endif
 }
 
 void release(void* p)
 {
     if (p && counting.load(std::memory_order_relaxed))
         releases.fetch_add(1, std::memory_order_relaxed);
+#if defined(_WIN32)
+    _aligned_free(p);
+#else
     std::free(p);
+#endif
 }
 } // namespace
 

@@ -103,6 +103,36 @@ TEST(Spectrum, ComplexMultiplyAccumulateMatchesScalarFormula)
     }
 }
 
+// The many-product form gives the bits of one accumulation after another.
+TEST(Spectrum, ComplexMultiplyAccumulateManyEqualsOneAfterAnother)
+{
+    for (size_t bins : {1u, 7u, 24u, 65u, 4097u}) {
+        constexpr size_t count = 5;
+        SplitSpectrum a[count], b[count], expected, r;
+        ASSERT_TRUE(expected.resize(bins) && r.resize(bins));
+        const float *aRe[count], *aIm[count], *bRe[count], *bIm[count];
+        const auto v = testsignals::RandomSignal(4 * count * bins + 2 * bins, 70 + unsigned(bins), 3.0f);
+        size_t k = 0;
+        for (size_t i = 0; i < bins; ++i) {
+            expected.re[i] = r.re[i] = v[k++];
+            expected.im[i] = r.im[i] = v[k++];
+        }
+        for (size_t j = 0; j < count; ++j) {
+            ASSERT_TRUE(a[j].resize(bins) && b[j].resize(bins));
+            for (size_t i = 0; i < bins; ++i) {
+                a[j].re[i] = v[k++], a[j].im[i] = v[k++], b[j].re[i] = v[k++], b[j].im[i] = v[k++];
+            }
+            aRe[j] = a[j].re.data(), aIm[j] = a[j].im.data(), bRe[j] = b[j].re.data(), bIm[j] = b[j].im.data();
+            convolution::ComplexMultiplyAccumulate(expected, a[j], b[j]);
+        }
+        convolution::ComplexMultiplyAccumulateMany(r.re.data(), r.im.data(), aRe, aIm, bRe, bIm, count, bins);
+        for (size_t i = 0; i < bins; ++i) {
+            ASSERT_EQ(r.re[i], expected.re[i]) << bins << " bin " << i;
+            ASSERT_EQ(r.im[i], expected.im[i]) << bins << " bin " << i;
+        }
+    }
+}
+
 // The fused form gives the bits of copying and then accumulating.
 TEST(Spectrum, ComplexMultiplyAddEqualsCopyThenAccumulate)
 {

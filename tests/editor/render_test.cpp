@@ -2,8 +2,6 @@
 // picture is written to the data root (and, when asked, to a chosen path).
 #include "EditorTestSupport.h"
 
-#include <cairo.h>
-
 #include <cstdlib>
 #include <cstring>
 
@@ -33,10 +31,9 @@ int count(CFrame* frame, int left, int top, int right, int bottom, Test test)
 
 std::vector<unsigned char> pixels(CFrame* frame)
 {
-    cairo_surface_t* s = frame->getBackBuffer();
-    cairo_surface_flush(s);
-    const unsigned char* data = cairo_image_surface_get_data(s);
-    const size_t size = size_t(cairo_image_surface_get_stride(s)) * size_t(cairo_image_surface_get_height(s));
+    DrawSurface* s = frame->getBackBuffer();
+    const unsigned char* data = s->data();
+    const size_t size = size_t(s->stride()) * size_t(s->height());
     return std::vector<unsigned char>(data, data + size);
 }
 

@@ -4,7 +4,11 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdlib>
+#if defined(_WIN32)
+#include <malloc.h>
+#endif
 #include <new>
 #include <vector>
 
@@ -12,6 +16,16 @@
 
 namespace
 {
+#if defined(_WIN32) // the Windows C runtime has no aligned_alloc and frees aligned blocks apart
+void* plainBlock(std::size_t size) { return _aligned_malloc(size, alignof(std::max_align_t)); }
+void* alignedBlock(std::size_t a, std::size_t size) { return _aligned_malloc(size, a); }
+void releaseBlock(void* p) { _aligned_free(p); }
+#else
+void* plainBlock(std::size_t size) { return std::malloc(size); }
+void* alignedBlock(std::size_t a, std::size_t size) { return std::aligned_alloc(a, size); }
+void releaseBlock(void* p) { std::free(p); }
+#endif
+
 std::atomic<bool> counting{false};
 std::atomic<long> allocations{0};
 
@@ -19,7 +33,7 @@ void* allocate(std::size_t size)
 {
     if (counting.load(std::memory_order_relaxed))
         allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1))
+    if (void* p = plainBlock(size ? size : 1))
         return p;
     throw std::bad_alloc();
 }
@@ -29,7 +43,7 @@ void* allocateAligned(std::size_t size, std::align_val_t alignment)
     if (counting.load(std::memory_order_relaxed))
         allocations.fetch_add(1, std::memory_order_relaxed);
     const std::size_t a = static_cast<std::size_t>(alignment);
-    if (void* p = std::aligned_alloc(a, (size + a - 1) / a * a))
+    if (void* p = alignedBlock(a, (size + a - 1) / a * a))
         return p;
     throw std::bad_alloc();
 }
@@ -66,18 +80,18 @@ void* operator new[](std::size_t size, std::align_val_t a, const std::nothrow_t&
 {
     return operator new(size, a, tag);
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept { releaseBlock(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { releaseBlock(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { releaseBlock(p); }
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { releaseBlock(p); }
+void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { releaseBlock(p); }
+void operator delete[](void* p) noexcept { releaseBlock(p); }
+void operator delete(void* p, std::size_t) noexcept { releaseBlock(p); }
+void operator delete[](void* p, std::size_t) noexcept { releaseBlock(p); }
+void operator delete(void* p, std::align_val_t) noexcept { releaseBlock(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { releaseBlock(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { releaseBlock(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { releaseBlock(p); }
 
 namespace
 {

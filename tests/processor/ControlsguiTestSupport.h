@@ -14,6 +14,7 @@
 
 #include "Controlsgui.h"
 #include "TestHost.h"
+#include "PortableEnvironment.h"
 
 extern "C" AEffect* VSTPluginMain(audioMasterCallback audioMaster);
 
@@ -27,15 +28,22 @@ public:
     DataFolder()
     {
         const char* base = std::getenv("QUILLATONE_DATA_ROOT");
+        programRoot = base ? base : "";
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root = std::string(base ? base : "/tmp/quillatone_test_root") + "/" + info->test_suite_name() + "." +
-               info->name();
+        root = (base ? programRoot : std::string("/tmp/quillatone_test_root")) + "/" + info->test_suite_name() +
+               "." + info->name();
         std::filesystem::remove_all(root);
         std::filesystem::create_directories(root);
         setenv("QUILLATONE_DATA_ROOT", root.c_str(), 1);
     }
     ~DataFolder()
     {
+        // The next test's folder sits beside this one, not inside it (Windows
+        // paths stay short).
+        if (programRoot.empty())
+            unsetenv("QUILLATONE_DATA_ROOT");
+        else
+            setenv("QUILLATONE_DATA_ROOT", programRoot.c_str(), 1);
         std::error_code ignored;
         std::filesystem::remove_all(root, ignored);
     }
@@ -116,6 +124,9 @@ public:
     }
 
     std::string root;
+
+private:
+    std::string programRoot;
 };
 
 // One effect created through the test host and VSTPluginMain, at 48 kHz.

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <complex>
+#include <filesystem>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
@@ -143,9 +144,10 @@ inline std::string testFolder(const std::string& name)
 {
     const char* root = std::getenv("QUILLATONE_DATA_ROOT");
     std::string base = root && *root ? root : "/tmp/quillatone-correction-tests";
-    ::mkdir(base.c_str(), 0777);
+    std::error_code error;
+    std::filesystem::create_directories(base, error);
     const std::string folder = base + "/" + name;
-    ::mkdir(folder.c_str(), 0777);
+    std::filesystem::create_directory(folder, error);
     return folder;
 }
 }

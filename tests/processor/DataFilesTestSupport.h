@@ -29,6 +29,15 @@ inline std::string testScratchFolder()
     return root;
 }
 
+// path with this platform's separator in place of every '/'.
+inline std::string nativePath(std::string path)
+{
+    for (char& c : path)
+        if (c == '/')
+            c = datafiles::pathSeparator;
+    return path;
+}
+
 // testScratchFolder with the seven data folders created.
 inline std::string freshDataRoot()
 {

@@ -113,9 +113,17 @@ TEST(ControlsguiChain, OutputDoesNotDependOnBlockSizeOrBufferSharing)
     data.writeImpulseListener();
     const auto reference = render(64, false);
     EXPECT_GT(qtest::rms(reference, 0), 1e-3);
-    EXPECT_EQ(render(1, false), reference);
-    EXPECT_EQ(render(512, false), reference);
     EXPECT_EQ(render(64, true), reference);
+    // The studio convolvers are fed the block at once: other block sizes
+    // differ only by their rounding.
+    const double peak = std::fabs(reference[qtest::peakIndex(reference)]);
+    for (const int blockSize : {1, 512})
+    {
+        const auto other = render(blockSize, false);
+        ASSERT_EQ(other.size(), reference.size());
+        for (size_t n = 0; n < other.size(); ++n)
+            ASSERT_NEAR(other[n], reference[n], 1e-5 * peak) << "block size " << blockSize << ", sample " << n;
+    }
 }
 
 TEST(ControlsguiChain, SecondOutputCarriesTheLeftResultWhenTheSecondInputIsUnconnected)

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include "PortableEnvironment.h"
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -52,13 +53,19 @@ TEST(CorrectionCacheWiring, WrittenOnceReusedAndRebuiltWhenDamaged)
 
     construct();
     const FileIdentity second = identify(cache);
+#if !defined(_WIN32) // Windows reports no inode numbers
     EXPECT_EQ(second.inode, first.inode) << "a valid cache is not rewritten";
+#else
+    (void)second;
+#endif
 
     std::filesystem::resize_file(cache, correction::designCacheBytes - 8);
     construct();
     const FileIdentity third = identify(cache);
-    EXPECT_EQ(third.size, correction::designCacheBytes);
+    EXPECT_EQ(third.size, correction::designCacheBytes) << "the damaged cache is replaced";
+#if !defined(_WIN32)
     EXPECT_NE(third.inode, first.inode);
+#endif
 
     std::filesystem::remove(cache);
     construct();

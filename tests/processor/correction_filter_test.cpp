@@ -59,3 +59,31 @@ TEST(CorrectionFilter, ImpulseResponseMatchesTheParallelForm)
         EXPECT_LT(std::abs(measured - expected), 1e-3 * std::abs(expected)) << bin;
     }
 }
+
+// The two-channel vector pass gives each channel the bits of the scalar one.
+TEST(CorrectionFilter, ChannelPairMatchesTheSingleChannelFilter)
+{
+    float a1[sectionCount], a2[sectionCount];
+    computeCorrectionPoles(a1, a2);
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> value(-1e-2f, 1e-2f);
+    float record[recordSize];
+    for (float& c : record)
+        c = value(random);
+    record[dryTap] = 0.7f;
+    CorrectionPairRecord layout;
+    layout.prepare(record, a1, a2);
+    CorrectionPairState pair;
+    pair.reset();
+    CorrectionFilterState left, right;
+    left.reset();
+    right.reset();
+    for (int n = 0; n < 4000; ++n)
+    {
+        const float vL = value(random) * 50.0f, vR = n % 7 == 0 ? 0.3f : 0.0f;
+        float cL, cR;
+        processCorrectionPair(layout, pair, vL, vR, cL, cR);
+        ASSERT_EQ(cL, processCorrectionSample(record, a1, a2, left, vL)) << n;
+        ASSERT_EQ(cR, processCorrectionSample(record, a1, a2, right, vR)) << n;
+    }
+}

@@ -184,8 +184,10 @@ TEST_F(CurveConversionTest, NeverOverwritesItsInput)
     EXPECT_EQ(convertMonitorText(in, in, list), convertNoPoints);
     fs::create_directories(folder / "sub");
     EXPECT_EQ(convertMonitorText(in, (folder / "sub" / ".." / "Genelec_1236A.mos").string(), list), convertNoPoints);
+#if !defined(_WIN32) // Linux only: symbolic links need privileges on Windows
     fs::create_symlink(in, path("link.mos"));
     EXPECT_EQ(convertHeadphoneText(in, path("link.mos"), HeadphoneTextFormat::pairs, 0.0f, list), convertNoPoints);
+#endif
     std::ifstream check(in, std::ios::binary);
     std::string kept((std::istreambuf_iterator<char>(check)), std::istreambuf_iterator<char>());
     EXPECT_EQ(kept, content);

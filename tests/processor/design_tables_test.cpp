@@ -199,8 +199,7 @@ TEST(DesignTableCache, UnwritableFolderLeavesNothing)
     EXPECT_FALSE(writeDesignTableCache("", t.arrays()));
     // A folder where the cache name is taken by a directory: rename fails, the temporary goes.
     const std::string folder = testFolder("blocked");
-    ::mkdir((folder + "/pretab.qtb").c_str(), 0777);
-    ::mkdir((folder + "/pretab.qtb/x").c_str(), 0777);
+    std::filesystem::create_directories(folder + "/pretab.qtb/x");
     EXPECT_FALSE(writeDesignTableCache(folder + "/pretab.qtb", t.arrays()));
     EXPECT_EQ(filesIn(folder), 1);
     auto fresh = emptyTables();

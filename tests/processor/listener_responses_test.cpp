@@ -57,12 +57,11 @@ TEST(ListenerFiles, SubjectsAndNames)
     EXPECT_EQ(listenerSubject(11), 21);
     EXPECT_EQ(listenerSubject(12), 3);
     EXPECT_EQ(listenerSubject(-1), 3);
-    EXPECT_EQ(hrtfFilePath("/r", 0, 7),
-              "/r/Harlox/Quillatone/bin/HRTF_subject017_toQuillatone_IRSleft.hrt");
-    EXPECT_EQ(hrtfFilePath("/r", 1, 7),
-              "/r/Harlox/Quillatone/bin/HRTF_subject017_toQuillatone_IRSright.hrt");
-    EXPECT_EQ(leftToRightFilePath("/r", 7), "/r/Harlox/Quillatone/bin/Quillatoneltor017.hrt");
-    EXPECT_EQ(leftToRightFilePath("/r", 12), "/r/Harlox/Quillatone/bin/Quillatoneltor003.hrt");
+    using testsupport::nativePath;
+    EXPECT_EQ(hrtfFilePath("/r", 0, 7), "/r" + nativePath("/Harlox/Quillatone/bin/HRTF_subject017_toQuillatone_IRSleft.hrt"));
+    EXPECT_EQ(hrtfFilePath("/r", 1, 7), "/r" + nativePath("/Harlox/Quillatone/bin/HRTF_subject017_toQuillatone_IRSright.hrt"));
+    EXPECT_EQ(leftToRightFilePath("/r", 7), "/r" + nativePath("/Harlox/Quillatone/bin/Quillatoneltor017.hrt"));
+    EXPECT_EQ(leftToRightFilePath("/r", 12), "/r" + nativePath("/Harlox/Quillatone/bin/Quillatoneltor003.hrt"));
     EXPECT_EQ(hrtfFilePath("", 0, 0), "");
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "DataFilesTestSupport.h"
 #include "PlaceResponses.h"
 #include "TestWaveWriter.h"
 #include "WaveFile.h"
@@ -56,16 +57,17 @@ TEST(PlaceChoice, FilePaths)
         Place place;
         const char* file1;
     } expected[] = {
-        {Place::office, "/data/Harlox/Quillatone/Places/Office/Quillatone_uff_1.wav"},
-        {Place::smallWarm, "/data/Harlox/Quillatone/Places/Small_warm/Small_warm_1.wav"},
-        {Place::mediumWarm, "/data/Harlox/Quillatone/Places/Medium_warm/Medium_warm_1.wav"},
-        {Place::mediumClear, "/data/Harlox/Quillatone/Places/Medium_clear/Medium_clear_1.wav"},
-        {Place::punto, "/data/Harlox/Quillatone/Places/Punto/Punto_center_1.wav"},
-        {Place::buddy, "/data/Harlox/Quillatone/Places/Buddy/Buddy_1.wav"},
+        {Place::office, "/Office/Quillatone_uff_1.wav"},
+        {Place::smallWarm, "/Small_warm/Small_warm_1.wav"},
+        {Place::mediumWarm, "/Medium_warm/Medium_warm_1.wav"},
+        {Place::mediumClear, "/Medium_clear/Medium_clear_1.wav"},
+        {Place::punto, "/Punto/Punto_center_1.wav"},
+        {Place::buddy, "/Buddy/Buddy_1.wav"},
     };
+    using testsupport::nativePath;
     for (const auto& e : expected)
-        EXPECT_EQ(places::placeFilePath(folder, e.place, 1), e.file1);
-    EXPECT_EQ(places::placeFilePath(folder + "/", Place::buddy, 4), "/data/Harlox/Quillatone/Places/Buddy/Buddy_4.wav");
+        EXPECT_EQ(places::placeFilePath(folder, e.place, 1), folder + nativePath(e.file1));
+    EXPECT_EQ(places::placeFilePath(folder + "/", Place::buddy, 4), folder + "/" + nativePath("Buddy/Buddy_4.wav"));
     EXPECT_EQ(places::placeFilePath("", Place::office, 1), "");
 }
 

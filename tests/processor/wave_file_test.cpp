@@ -148,6 +148,19 @@ TEST_F(WaveFileTest, ChunksAreWalkedWithTheirPadBytes)
     EXPECT_FLOAT_EQ(left[0], -0.5f);
 }
 
+TEST_F(WaveFileTest, HugeChunkSizesSkipForward)
+{
+    // A chunk claiming almost 4 GiB must not lead back to the data chunk before it.
+    Bytes samples;
+    samples.f32(0.5f);
+    Bytes chunks;
+    chunks.chunk("data", samples).chunk("fmt ", fmtContent(3, 1, 32));
+    const uint32_t back = 8 + 4 + 8 + 16 + 8;  // to the data chunk, were the size taken as negative
+    chunks.text("JUNK").u32(0u - back);
+    EXPECT_EQ(read(write("huge_chunk.wav", riff(chunks))), places::waveInvalid);
+    EXPECT_TRUE(untouched());
+}
+
 TEST_F(WaveFileTest, AtMost999ChunksAreSkipped)
 {
     auto withChunksBeforeData = [](int count) {
@@ -212,7 +225,9 @@ TEST_F(WaveFileTest, RefusedFilesLeaveTheBuffersUntouched)
         EXPECT_TRUE(untouched()) << c.name;
     }
     EXPECT_EQ(read((folder / "missing.wav").string()), places::waveCannotOpen);
-    EXPECT_EQ(read(folder.string()), places::waveInvalid);  // a folder opens but does not read
+#if !defined(_WIN32) // Linux only: there a folder opens but does not read; Windows refuses to open it
+    EXPECT_EQ(read(folder.string()), places::waveInvalid);
+#endif
     EXPECT_TRUE(untouched());
 }
 

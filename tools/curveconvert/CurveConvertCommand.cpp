@@ -209,8 +209,8 @@ int runCurveConvert(const std::vector<std::string>& args, std::ostream& out, std
         curveName = monitor;
     }
 
-    const std::string input = command.input.empty() ? folder + "/" + textName : command.input;
-    const std::string output = folder + "/" + curveName;
+    const std::string input = command.input.empty() ? datafiles::joinPath(folder, textName) : command.input;
+    const std::string output = datafiles::joinPath(folder, curveName);
     std::error_code error;
     if (std::filesystem::exists(input, error))
         std::filesystem::create_directories(folder, error);

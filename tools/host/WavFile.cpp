@@ -1,4 +1,5 @@
 #include "WavFile.h"
+#include "ReplaceFile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -269,7 +270,7 @@ bool writeWavFloat(const std::string& path, const WavAudio& audio, std::string& 
             return false;
         }
     }
-    if (std::rename(partial.c_str(), path.c_str()) != 0) {
+    if (!fileio::replaceFile(partial, path)) {
         std::remove(partial.c_str());
         error = "cannot rename " + partial + " to " + path;
         return false;

@@ -1,5 +1,6 @@
 #include "x11frame.h"
 
+#include "../cairo/cairodraw.h"
 #include "../dialogcommand.h"
 #include "../popupmenu.h"
 #include "../view.h"
@@ -300,11 +301,13 @@ void X11PlatformFrame::handleMotion(xcb_motion_notify_event_t* e) {
 }
 
 void X11PlatformFrame::blit(const std::vector<PixelRect>& areas) {
-    if (dead || windowGone || !surface || !frame->getBackBuffer())
+    cairo_surface_t* back = cairoSurfaceOf(frame->getBackBuffer());
+    if (dead || windowGone || !surface || !back)
         return;
+    cairo_surface_flush(back);
     cairo_t* cr = cairo_create(surface);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, frame->getBackBuffer(), 0, 0);
+    cairo_set_source_surface(cr, back, 0, 0);
     for (const PixelRect& r : areas) {
         cairo_rectangle(cr, r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
         cairo_fill(cr);

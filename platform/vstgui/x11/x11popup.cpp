@@ -1,6 +1,8 @@
 // Pop-up menus: a grabbing override-redirect window showing a PopupMenuModel.
 #include "x11frame.h"
 
+#include "../cairo/cairodraw.h"
+#include "../drawcontext.h"
 #include "../popupmenu.h"
 #include "../view.h"
 
@@ -135,7 +137,10 @@ void X11PlatformFrame::drawPopup() {
     if (!popup || !popupSurface || dead)
         return;
     cairo_t* cr = cairo_create(popupSurface);
-    popup->draw(cr);
+    {
+        CDrawContext context(cairoDevice(cr));
+        popup->draw(&context);
+    }
     cairo_destroy(cr);
     cairo_surface_flush(popupSurface);
     xcb_flush(conn);

@@ -3,8 +3,6 @@
 #include "popupmenu.h"
 #include "view.h"
 
-#include <cairo.h>
-
 #include <cmath>
 #include <cstdio>
 #include <string>

@@ -5,7 +5,6 @@
 #include "testsupport.h"
 #include "x11/x11frame.h"
 
-#include <cairo.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -278,9 +277,9 @@ TEST_F(X11Fixture, WindowShowsExactlyTheOffscreenRender) {
         ASSERT_NE(img, nullptr);
         ASSERT_EQ(xcb_get_image_data_length(img), 880 * 640 * 4);
         const uint32_t* px = reinterpret_cast<const uint32_t*>(xcb_get_image_data(img));
-        cairo_surface_t* s = offscreen->getBackBuffer();
-        const unsigned char* data = cairo_image_surface_get_data(s);
-        int stride = cairo_image_surface_get_stride(s);
+        DrawSurface* s = offscreen->getBackBuffer();
+        const unsigned char* data = s->data();
+        int stride = s->stride();
         mismatches = 0;
         for (int y = 0; y < 640; ++y)
             for (int x = 0; x < 880; ++x) {

@@ -12,6 +12,7 @@
 #include "CurveList.h"
 #include "CurveTextConversion.h"
 #include "DataFolder.h"
+#include "../../processor/PortableEnvironment.h"
 
 using curveconvert::runCurveConvert;
 namespace fs = std::filesystem;
