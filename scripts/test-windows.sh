@@ -7,7 +7,7 @@ set -euo pipefail
 # Every Wine program of the stage shares one Xvfb display: the editor window
 # tests need one, and Wine's desktop keeps the display it was started with.
 if [ -z "${QUILLATONE_WINE_XVFB:-}" ]; then
-  exec env QUILLATONE_WINE_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
+  exec env QUILLATONE_WINE_XVFB=1 "$(dirname "$0")/../tests/run_under_xvfb.sh" "$0" "$@"
 fi
 top=$(cd "$(dirname "$0")/.." && pwd)
 start=$SECONDS
