@@ -11,11 +11,12 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 # -O1 and line tables only: quicker to build, and still exact stack traces.
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLATONE_SANITIZE=ON -DQUILLATONE_BENCH=OFF \
+# Ninja: make builds several named targets one after another.
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLATONE_SANITIZE=ON -DQUILLATONE_BENCH=OFF \
   "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" \
   "${launcher[@]}" >/dev/null
 pattern='^(convolution|processor|fuzz)_|^tools_curveconvert_test$'
-targets=$(cmake --build "$build" --target help | sed -n 's/^\.\.\. \([a-z0-9_]*\).*/\1/p' | grep -E "$pattern")
+targets=$(cmake --build "$build" --target help | sed -n 's/^\([a-z0-9_]*\): .*/\1/p' | grep -E "$pattern")
 # shellcheck disable=SC2086
 cmake --build "$build" -j"$jobs" --target $targets
 cd "$build"
