@@ -24,11 +24,7 @@ bool findProgram(std::string& path, std::string& kind) {
     return false;
 }
 
-std::vector<std::string> buildCommand(const std::string& kind, const std::string& path,
-                                      const CNewFileSelector::Request& request, unsigned long parentWindow) {
-    const bool save = request.style == CNewFileSelector::kSelectSaveFile;
-    const bool directory = request.style == CNewFileSelector::kSelectDirectory;
-    std::string ext, description;
+void offeredExtension(const CNewFileSelector::Request& request, std::string& ext, std::string& description) {
     if (request.defaultExtension) {
         ext = request.defaultExtension->getExtension();
         description = request.defaultExtension->getDescription();
@@ -36,6 +32,14 @@ std::vector<std::string> buildCommand(const std::string& kind, const std::string
         ext = request.extensions.front().getExtension();
         description = request.extensions.front().getDescription();
     }
+}
+
+std::vector<std::string> buildCommand(const std::string& kind, const std::string& path,
+                                      const CNewFileSelector::Request& request, unsigned long parentWindow) {
+    const bool save = request.style == CNewFileSelector::kSelectSaveFile;
+    const bool directory = request.style == CNewFileSelector::kSelectDirectory;
+    std::string ext, description;
+    offeredExtension(request, ext, description);
     if (description.empty())
         description = ext;
     std::string start = request.initialDirectory;

@@ -18,6 +18,9 @@ bool findProgram(std::string& path, std::string& kind);
 bool isExecutable(const std::string& path);
 std::string findOnPath(const std::string& name);
 
+// The extension a dialog offers, and its description: the default one, else the first.
+void offeredExtension(const CNewFileSelector::Request& request, std::string& ext, std::string& description);
+
 // The argument list (argv[0] = path) for a dialog of this kind.
 std::vector<std::string> buildCommand(const std::string& kind, const std::string& path,
                                       const CNewFileSelector::Request& request, unsigned long parentWindow);

@@ -143,13 +143,7 @@ bool Win32PlatformFrame::runNativeFileDialog(const CNewFileSelector::Request& re
         return false;
     const bool save = request.style == CNewFileSelector::kSelectSaveFile;
     std::string ext, description;
-    if (request.defaultExtension) {
-        ext = request.defaultExtension->getExtension();
-        description = request.defaultExtension->getDescription();
-    } else if (!request.extensions.empty()) {
-        ext = request.extensions.front().getExtension();
-        description = request.extensions.front().getDescription();
-    }
+    dialog::offeredExtension(request, ext, description);
     // Pairs of description and pattern, each ended by a NUL, the list by another.
     std::string filter;
     if (!ext.empty()) {
