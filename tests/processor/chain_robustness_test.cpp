@@ -6,10 +6,10 @@
 #include <cmath>
 #include <complex>
 #include <cstring>
-#include <random>
 
 #include "ChainStages.h"
 #include "ControlsguiTestSupport.h"
+#include "../convolution/TestSignals.h"
 
 namespace
 {
@@ -49,12 +49,7 @@ TEST(ChainSampleRates, EveryAcceptedRateKeepsThePeakingStageInsideTheUnitCircle)
 
 std::vector<float> noise(size_t frames, float amplitude, unsigned seed)
 {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> u(-amplitude, amplitude);
-    std::vector<float> v(frames);
-    for (auto& x : v)
-        x = u(random);
-    return v;
+    return testsignals::RandomSignal(frames, seed, amplitude);
 }
 
 bool allFinite(const std::vector<float>& v)
