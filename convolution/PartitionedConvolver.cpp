@@ -43,6 +43,8 @@ void PartitionedConvolver::reset()
     _fftComplexSize = 0;
     _current = 0;
     _inputBufferFill = 0;
+    _lastTransform = nullptr;
+    _lastTransformFill = 0;
     _pendingInput = nullptr;
     _pendingOutput = nullptr;
     _pendingStep = 0;
@@ -122,6 +124,7 @@ void PartitionedConvolver::transformFilling()
 {
     SplitSpectrum& filling = _segments[_current];
     _fft.fft(_inputBuffer.data(), filling.re.data(), filling.im.data());
+    _lastTransform = &filling;
 }
 
 // Older blocks cannot change during a block: their products are summed once
@@ -195,6 +198,7 @@ void PartitionedConvolver::startBlock(const float* input, float* output, size_t 
     const size_t macStepsWanted = stepsAvailable > fixed ? stepsAvailable - fixed : 1;
     _macsPerStep = older == 0 ? 1 : (older + macStepsWanted - 1) / macStepsWanted;
     _macSteps = (older + _macsPerStep - 1) / _macsPerStep;
+    _lastTransform = nullptr;
     _pendingInput = input;
     _pendingOutput = output;
     _pendingStep = 1;
@@ -246,6 +250,20 @@ void PartitionedConvolver::finishBlock()
         runStep();
 }
 
+// The filling block's transform is in segments[current]: the products, the
+// inverse and the output of samples [pos, pos + n) of the block.
+void PartitionedConvolver::finishFilling(float* output, size_t pos, size_t n)
+{
+    _lastTransformFill = pos + n;
+    if (pos == 0)
+        accumulateOlder(1, _segCount);
+    inverseWithFilling();
+    AddSamples(output, _fftBuffer.data() + pos, _overlap.data() + pos, n);
+    _inputBufferFill = pos + n;
+    if (_inputBufferFill == _blockSize)
+        completeBlock();
+}
+
 void PartitionedConvolver::process(const float* input, float* output, size_t len)
 {
     if (_segCount == 0) {
@@ -260,18 +278,34 @@ void PartitionedConvolver::process(const float* input, float* output, size_t len
         const size_t pos = _inputBufferFill;
         const size_t n = b - pos < len - processed ? b - pos : len - processed;
         std::memcpy(_inputBuffer.data() + pos, input + processed, n * sizeof(float));
-
         transformFilling();
-        if (pos == 0)
-            accumulateOlder(1, _segCount);
-        inverseWithFilling();
-        AddSamples(output + processed, _fftBuffer.data() + pos, _overlap.data() + pos, n);
-
-        _inputBufferFill = pos + n;
-        if (_inputBufferFill == b)
-            completeBlock();
+        finishFilling(output + processed, pos, n);
         processed += n;
     }
+}
+
+bool PartitionedConvolver::sameFilling(const PartitionedConvolver& other) const
+{
+    return _segCount != 0 && other._segCount != 0 && _blockSize == other._blockSize && _pendingStep == 0
+           && other._pendingStep == 0 && _inputBufferFill == other._inputBufferFill
+           && std::memcmp(_inputBuffer.data(), other._inputBuffer.data(), _inputBufferFill * sizeof(float)) == 0;
+}
+
+void PartitionedConvolver::processWithTransform(const float* input, float* output, size_t len,
+                                                const SplitSpectrum& transform)
+{
+    const size_t pos = _inputBufferFill;
+    if (_segCount == 0 || len == 0 || len > _blockSize - pos || transform.size() != _fftComplexSize
+        || _pendingStep != 0) {
+        process(input, output, len);
+        return;
+    }
+    std::memcpy(_inputBuffer.data() + pos, input, len * sizeof(float));
+    SplitSpectrum& filling = _segments[_current];
+    if (&filling != &transform)
+        filling.copyFrom(transform);
+    _lastTransform = &filling;
+    finishFilling(output, pos, len);
 }
 
 } // namespace convolution

@@ -436,8 +436,12 @@ void Controlsgui::renderStaged(const BlockIo& io, int first, int count, BlockPea
     {
         for (int i = 0; i < count; ++i)
             stagePlaceInput[i] = (cL[i] + cR[i]) * 0.5f;
-        for (int k = 0; k < 4; ++k)
-            convolvers[2 + k].process(stagePlaceInput, stagePlaceOutput[k], size_t(count));
+        // One input through four responses: the forward transforms are shared.
+        convolution::TwoStageConvolver* const group[4] = {&convolvers[2], &convolvers[3], &convolvers[4],
+                                                          &convolvers[5]};
+        float* const outputs[4] = {stagePlaceOutput[0], stagePlaceOutput[1], stagePlaceOutput[2],
+                                   stagePlaceOutput[3]};
+        convolution::TwoStageConvolver::processShared(group, 4, stagePlaceInput, outputs, size_t(count));
     }
     if (studio)
     {
