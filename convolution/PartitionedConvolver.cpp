@@ -48,6 +48,7 @@ void PartitionedConvolver::reset()
     _pendingInput = nullptr;
     _pendingOutput = nullptr;
     _pendingStep = 0;
+    _forwardDeferred = false;
 }
 
 void PartitionedConvolver::release()
@@ -207,16 +208,35 @@ void PartitionedConvolver::startBlock(const float* input, float* output, size_t 
 // Steps 1 .. F: the forward transform (F steps); then macSteps of products;
 // then the sum with the filling block's product; then F steps of the
 // inverse; then the output.
-void PartitionedConvolver::runStep()
+void PartitionedConvolver::runStep(const PartitionedConvolver* source)
 {
     const size_t step = _pendingStep;
     const size_t f = _fft.stepCount();
     const size_t sumStep = 1 + f + _macSteps;
     if (step <= f) {
-        if (step == 1)
-            CopyAndPad(_fftBuffer, _pendingInput, _blockSize);
         SplitSpectrum& filling = _segments[_current];
-        _fft.fftStep(step - 1, _fftBuffer.data(), filling.re.data(), filling.im.data());
+        if (source && step < f && (step == 1 || _forwardDeferred)) {
+            _forwardDeferred = true; // source makes the same transform
+        } else if (step == f && _forwardDeferred) {
+            _forwardDeferred = false;
+            if (!(source && takeForwardTransform(*source))) {
+                CopyAndPad(_fftBuffer, _pendingInput, _blockSize);
+                for (size_t s = 0; s < f; ++s)
+                    _fft.fftStep(s, _fftBuffer.data(), filling.re.data(), filling.im.data());
+            }
+        } else {
+            if (_forwardDeferred) {
+                // Deferred, then asked to go on alone before the last forward
+                // step: catch up.
+                _forwardDeferred = false;
+                CopyAndPad(_fftBuffer, _pendingInput, _blockSize);
+                for (size_t s = 0; s + 1 < step; ++s)
+                    _fft.fftStep(s, _fftBuffer.data(), filling.re.data(), filling.im.data());
+            } else if (step == 1) {
+                CopyAndPad(_fftBuffer, _pendingInput, _blockSize);
+            }
+            _fft.fftStep(step - 1, _fftBuffer.data(), filling.re.data(), filling.im.data());
+        }
     } else if (step < sumStep) {
         const size_t first = 1 + (step - 1 - f) * _macsPerStep;
         const size_t end = first + _macsPerStep < _segCount ? first + _macsPerStep : _segCount;
@@ -242,6 +262,24 @@ void PartitionedConvolver::continueBlock()
 {
     if (_pendingStep)
         runStep();
+}
+
+void PartitionedConvolver::continueBlockSharing(const PartitionedConvolver& source)
+{
+    if (_pendingStep)
+        runStep(&source);
+}
+
+// Copies source's finished forward transform of the same input block.
+bool PartitionedConvolver::takeForwardTransform(const PartitionedConvolver& source)
+{
+    const size_t f = _fft.stepCount();
+    if (source._pendingStep <= f || source._forwardDeferred || source._blockSize != _blockSize
+        || source._fftComplexSize != _fftComplexSize || !source._pendingInput
+        || std::memcmp(source._pendingInput, _pendingInput, _blockSize * sizeof(float)) != 0)
+        return false;
+    _segments[_current].copyFrom(source._segments[source._current]);
+    return true;
 }
 
 void PartitionedConvolver::finishBlock()

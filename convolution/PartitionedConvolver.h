@@ -65,6 +65,11 @@ public:
     // finishBlock; the work is divided so that it fits them. [audio thread]
     void startBlock(const float* input, float* output, size_t stepsAvailable);
     void continueBlock();
+    // The same step, for a block whose input equals that of `source`'s block
+    // in steps, where source runs each step first: the forward transform is
+    // taken from source once source has made it, else made here as usual.
+    // [audio thread]
+    void continueBlockSharing(const PartitionedConvolver& source);
     void finishBlock();
     bool blockPending() const { return _pendingStep != 0; }
 
@@ -78,7 +83,8 @@ private:
     void inverseWithFilling();
     void sumWithFilling();
     void completeBlock();
-    void runStep();
+    void runStep(const PartitionedConvolver* source = nullptr);
+    bool takeForwardTransform(const PartitionedConvolver& source);
     void release();
 
     size_t _blockSize = 0;
@@ -103,6 +109,7 @@ private:
     const float* _pendingInput = nullptr;
     float* _pendingOutput = nullptr;
     size_t _pendingStep = 0;
+    bool _forwardDeferred = false; // the forward steps were left to a source
     size_t _macsPerStep = 1;
     size_t _macSteps = 0;
 };

@@ -91,16 +91,18 @@ void TwoStageConvolver::processTail(const float* input, float* output, size_t le
     while (processed < len) {
         const size_t room = chunkRoom();
         const size_t n = len - processed < room ? len - processed : room;
-        processChunk(input + processed, output + processed, n, nullptr);
+        processChunk(input + processed, output + processed, n, nullptr, nullptr);
         processed += n;
     }
 }
 
 // n samples within one head block. headTransform, when given, is the head's
 // transform of its filling block with this input in it, made by another
-// convolver's head. The input is kept before the head writes its output, so
+// convolver's head; leader, when given, is a convolver fed the same stream
+// in step with this one, whose chunk ran first. The input is kept before the head writes its output, so
 // input and output may be the same array.
-void TwoStageConvolver::processChunk(const float* input, float* out, size_t n, const SplitSpectrum* headTransform)
+void TwoStageConvolver::processChunk(const float* input, float* out, size_t n, const SplitSpectrum* headTransform,
+                                     const TwoStageConvolver* leader)
 {
     const size_t h = _headBlockSize;
     const size_t t = _tailBlockSize;
@@ -135,8 +137,12 @@ void TwoStageConvolver::processChunk(const float* input, float* out, size_t n, c
     }
     // One step of the tail convolution per head block, so that its work
     // is spread over the tail block instead of landing in one call.
-    if (_hasTail && _tailInputFill % h == 0 && _tailInputFill != t)
-        advanceTailConvolution();
+    if (_hasTail && _tailInputFill % h == 0 && _tailInputFill != t) {
+        if (leader)
+            _tail.continueBlockSharing(leader->_tail);
+        else
+            advanceTailConvolution();
+    }
     if (_hasTail && _tailInputFill == t && _backgroundInput.size() == t && _tailOutput.size() == t) {
         waitForTailConvolution();
         _tailPrecalculated.swap(_tailOutput);
@@ -188,11 +194,11 @@ void TwoStageConvolver::processShared(TwoStageConvolver* const* group, size_t co
         for (size_t k = 0; k < count; ++k)
             if (group[k] == leader)
                 leaderOut = outputs[k] + processed;
-        leader->processChunk(in, leaderOut, n, nullptr);
+        leader->processChunk(in, leaderOut, n, nullptr, nullptr);
         const SplitSpectrum* transform = leader->_head.lastTransform();
         for (size_t k = 0; k < count; ++k)
             if (inStep[k] && group[k] != leader)
-                group[k]->processChunk(in, outputs[k] + processed, n, shares[k] ? transform : nullptr);
+                group[k]->processChunk(in, outputs[k] + processed, n, shares[k] ? transform : nullptr, leader);
         processed += n;
     }
 }

@@ -66,7 +66,8 @@ protected:
 private:
     void processTail(const float* input, float* output, size_t len);
     size_t chunkRoom() const { return _headBlockSize - _tailInputFill % _headBlockSize; }
-    void processChunk(const float* input, float* output, size_t n, const SplitSpectrum* headTransform);
+    void processChunk(const float* input, float* output, size_t n, const SplitSpectrum* headTransform,
+                      const TwoStageConvolver* leader);
     void release();
 
     size_t _headBlockSize = 0;
