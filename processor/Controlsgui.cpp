@@ -204,7 +204,7 @@ void Controlsgui::clearAudioState()
     rowFraction = 0.0f;
     crossGain = 1.0f;
     rowsLaidOut = 0;
-    std::memset(listenerRows, 0, sizeof listenerRows);
+    std::memset(&listenerRows, 0, sizeof listenerRows);
     for (auto& s : saturatorState)
         s.reset();
 }

@@ -12,6 +12,7 @@
 #include "CorrectionFilter.h"
 #include "CurveList.h"
 #include "InterpolationFilter.h"
+#include "ListenerRows.h"
 #include "NoiseGenerator.h"
 #include "PlaceRows.h"
 #include "StudioSynthesis.h"
@@ -255,12 +256,10 @@ private:
 
     // 11. Rows of this block: listener path L0 L1 X0 X1 R0 R1 Y0 Y1, place
     // path left and right ear of sources 1-4; and the listener rows blended
-    // once per block, for the left and the right output, laid out tap pair by
-    // tap pair: the pair of the row read with the left delay line, then the
-    // pair of the row read with the right one.
+    // once per block, laid out tap pair by tap pair.
     const float* hrirRowPointers[8];
     const float* placeRowPointers[8];
-    float listenerRows[2][2 * hrirTaps];
+    listenerrows::LaidOutRows listenerRows;
     placerows::PairedRows placeRows[4];  // the place rows of this block, per source
     float rowFraction;   // weight of the second row of each listener pair
     float crossGain;     // g of the cross rows
