@@ -49,6 +49,7 @@ public:
     static constexpr int panelFrames = 10;
     static constexpr int panelBins = 128;
     static constexpr int delayLength = 300;  // each delay line is kept twice
+    static_assert(delayLength == listenerrows::PairedDelay::length);
     static constexpr int stageFrames = 256;  // frames per pass of the staged chain
 
     explicit Controlsgui(audioMasterCallback audioMaster);  // [host thread]
@@ -248,10 +249,10 @@ private:
     float leftToRightResponse[hrirRowStride];
 
     // 10. Delay lines, each held twice in a row so that every 218-tap window
-    // is contiguous: listener path (left, right), place path (sources 1-4).
-    float hrirDelay[2][2 * delayLength];
+    // is contiguous: listener path (both sides, in pairs), place path
+    // (sources 1-4).
+    listenerrows::PairedDelay hrirDelay;
     float placeDelay[4][2 * delayLength];
-    int32_t hrirDelayPosition;
     int32_t placeDelayPosition;
 
     // 11. Rows of this block: listener path L0 L1 X0 X1 R0 R1 Y0 Y1, place

@@ -22,6 +22,23 @@ void LaidOutRows::set(const float rows[4][taps])
         }
 }
 
+void PairedDelay::clear()
+{
+    std::memset(entry, 0, sizeof entry);
+    position = 0;
+}
+
+const float (*PairedDelay::push(float left, float right))[4]
+{
+    // The entry after the new one starts with the previous newest sample.
+    const int pos = position = position == 0 ? length - 1 : position - 1;
+    const float* previous = entry[pos + 1];
+    const float e[4] = {left, previous[0], right, previous[2]};
+    std::memcpy(entry[pos], e, sizeof e);
+    std::memcpy(entry[pos + length], e, sizeof e);
+    return &entry[pos];
+}
+
 namespace
 {
 
@@ -34,23 +51,16 @@ inline Float4 load4(const float* p)
     return v;
 }
 
-// (a[0], a[1], b[0], b[1])
-inline Float4 loadPairs(const float* a, const float* b)
-{
-    float v[4] = {a[0], a[1], b[0], b[1]};
-    return load4(v);
-}
-
 inline float sumLanes(const float s[4]) { return (s[0] + s[2]) + (s[1] + s[3]); }
 
 } // namespace
 
-void listenerDotsFourLanes(const LaidOutRows& rows, const float* dL, const float* dR, float& left, float& right)
+void listenerDotsFourLanes(const LaidOutRows& rows, const float (*newest)[4], float& left, float& right)
 {
     Float4 accL = {0.0f, 0.0f, 0.0f, 0.0f}, accR = accL;
     for (int p = 0; p < pairs; ++p)
     {
-        const Float4 x = loadPairs(dL + 2 * p, dR + 2 * p);
+        const Float4 x = load4(newest[2 * p]);
         accL += load4(rows.pair[p]) * x;
         accR += load4(rows.pair[p] + 4) * x;
     }
@@ -65,16 +75,14 @@ namespace
 {
 
 #ifdef QUILLATONE_LISTENER_ROWS_AVX
-__attribute__((target("avx"))) void listenerDots8(const LaidOutRows& rows, const float* dL, const float* dR,
-                                                  float& left, float& right)
+__attribute__((target("avx"))) void listenerDots8(const LaidOutRows& rows, const float (*newest)[4], float& left,
+                                                  float& right)
 {
     __m256 acc = _mm256_setzero_ps();
     for (int p = 0; p < pairs; ++p)
     {
-        const __m128 l = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(dL + 2 * p)));
-        const __m128 x = _mm_loadh_pi(l, reinterpret_cast<const __m64*>(dR + 2 * p));
-        const __m256 xx = _mm256_insertf128_ps(_mm256_castps128_ps256(x), x, 1);
-        acc = _mm256_add_ps(acc, _mm256_mul_ps(_mm256_loadu_ps(rows.pair[p]), xx));
+        const __m256 x = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(newest[2 * p]));
+        acc = _mm256_add_ps(acc, _mm256_mul_ps(_mm256_loadu_ps(rows.pair[p]), x));
     }
     float s[8];
     _mm256_storeu_ps(s, acc);
@@ -94,16 +102,16 @@ const bool hasAvx = detectAvx();
 
 } // namespace
 
-void listenerDots(const LaidOutRows& rows, const float* dL, const float* dR, float& left, float& right)
+void listenerDots(const LaidOutRows& rows, const float (*newest)[4], float& left, float& right)
 {
 #ifdef QUILLATONE_LISTENER_ROWS_AVX
     if (hasAvx)
     {
-        listenerDots8(rows, dL, dR, left, right);
+        listenerDots8(rows, newest, left, right);
         return;
     }
 #endif
-    listenerDotsFourLanes(rows, dL, dR, left, right);
+    listenerDotsFourLanes(rows, newest, left, right);
 }
 
 } // namespace listenerrows

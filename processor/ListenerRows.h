@@ -23,11 +23,27 @@ struct LaidOutRows
     void set(const float rows[4][taps]);
 };
 
-// dL, dR point to the newest of 218 samples of each side. [audio thread]
-void listenerDots(const LaidOutRows& rows, const float* dL, const float* dR, float& left, float& right);
+// Both sides' delay lines as overlapping pairs, entry i holding (left i,
+// left i + 1, right i, right i + 1) with i counted from the newest sample,
+// kept twice over so that every window of taps is contiguous.
+struct PairedDelay
+{
+    static constexpr int length = 300;
+    float entry[2 * length][4];
+    int position;
+
+    // [host thread, not while the audio thread runs]
+    void clear();
+    // Takes the newest sample of each side; answers the entry of the newest.
+    // [audio thread]
+    const float (*push(float left, float right))[4];
+};
+
+// newest: the delay's entry of the newest sample. [audio thread]
+void listenerDots(const LaidOutRows& rows, const float (*newest)[4], float& left, float& right);
 
 // The same, four lanes wide, as processors without AVX run it.
 // [audio thread]
-void listenerDotsFourLanes(const LaidOutRows& rows, const float* dL, const float* dR, float& left, float& right);
+void listenerDotsFourLanes(const LaidOutRows& rows, const float (*newest)[4], float& left, float& right);
 
 } // namespace listenerrows

@@ -225,10 +225,7 @@ inline void Controlsgui::finishInternalSample(Route route, float cL, float cR, c
     }
     else if (route == Route::listener)
     {
-        const int pos = hrirDelayPosition = hrirDelayPosition == 0 ? delayLength - 1 : hrirDelayPosition - 1;
-        hrirDelay[0][pos] = hrirDelay[0][pos + delayLength] = cL;
-        hrirDelay[1][pos] = hrirDelay[1][pos + delayLength] = cR;
-        listenerrows::listenerDots(listenerRows, &hrirDelay[0][pos], &hrirDelay[1][pos], left, right);
+        listenerrows::listenerDots(listenerRows, hrirDelay.push(cL, cR), left, right);
     }
     else
     {

@@ -30,23 +30,29 @@ TEST(ListenerRows, BothPassesGiveTheBitsOfTheScalarFormula)
     std::mt19937 random(5);
     std::uniform_real_distribution<float> value(-1.0f, 1.0f);
     float rows[4][taps];  // left direct, left cross, right direct, right cross
-    std::vector<float> delays(2 * taps + 3);
     for (auto& row : rows)
         for (float& v : row)
             v = value(random);
-    for (float& v : delays)
-        v = value(random) * 100.0f;
-    const float* dL = &delays[1];  // unaligned too
-    const float* dR = &delays[taps + 2];
     listenerrows::LaidOutRows laidOut;
     laidOut.set(rows);
-    const float left = referenceDot(rows[0], rows[1], dL, dR);
-    const float right = referenceDot(rows[2], rows[3], dR, dL);
+    // 700 samples through the delay (it wraps twice); newest first below.
+    std::vector<float> dL, dR;
+    listenerrows::PairedDelay delay;
+    delay.clear();
+    const float(*newest)[4] = nullptr;
+    for (int n = 0; n < 700; ++n)
+    {
+        dL.insert(dL.begin(), value(random) * 100.0f);
+        dR.insert(dR.begin(), value(random) * 100.0f);
+        newest = delay.push(dL[0], dR[0]);
+    }
+    const float left = referenceDot(rows[0], rows[1], dL.data(), dR.data());
+    const float right = referenceDot(rows[2], rows[3], dR.data(), dL.data());
     float l, r;
-    listenerrows::listenerDots(laidOut, dL, dR, l, r);
+    listenerrows::listenerDots(laidOut, newest, l, r);
     EXPECT_EQ(l, left);
     EXPECT_EQ(r, right);
-    listenerrows::listenerDotsFourLanes(laidOut, dL, dR, l, r);
+    listenerrows::listenerDotsFourLanes(laidOut, newest, l, r);
     EXPECT_EQ(l, left);
     EXPECT_EQ(r, right);
 }
