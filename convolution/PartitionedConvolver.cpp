@@ -43,11 +43,15 @@ void PartitionedConvolver::reset()
     _fftComplexSize = 0;
     _current = 0;
     _inputBufferFill = 0;
+    _irLen = 0;
+    _irReady = 0;
+    _blocksDone = 0;
     _lastTransform = nullptr;
     _lastTransformFill = 0;
     _pendingInput = nullptr;
     _pendingOutput = nullptr;
     _pendingStep = 0;
+    _responseSteps = 0;
     _forwardDeferred = false;
 }
 
@@ -63,6 +67,7 @@ void PartitionedConvolver::release()
     _conv.clear();
     _overlap.clear();
     _inputBuffer.clear();
+    _irSamples.clear();
     _fft.init(0);
 }
 
@@ -82,10 +87,10 @@ bool PartitionedConvolver::init(size_t blockSize, const float* ir, size_t irLen)
     const size_t segCount = PartitionCount(irLen, b);
     const size_t bins = realfft::RealFFT::spectrumSize(segSize);
 
-    // Every resize keeps an array of the same size (zeroing it); the rings
-    // only grow, so a response with as many partitions or fewer allocates
-    // nothing.
-    bool ok = _fft.init(segSize) && _fftBuffer.resize(segSize);
+    // Arrays of the right size are kept as they are: what is read before it
+    // is written is zeroed below. The rings and the response copy only grow,
+    // so a response with as many partitions or fewer allocates nothing.
+    bool ok = _fft.init(segSize) && _fftBuffer.ensureSize(segSize);
     try {
         if (ok && _segments.size() < segCount) {
             _segments.resize(segCount);
@@ -94,30 +99,68 @@ bool PartitionedConvolver::init(size_t blockSize, const float* ir, size_t irLen)
     } catch (const std::bad_alloc&) {
         ok = false;
     }
-    for (size_t i = 0; ok && i < segCount; ++i) {
-        // The transform below writes every bin of a response spectrum.
-        ok = _segments[i].resize(bins) && (_segmentsIR[i].size() == bins || _segmentsIR[i].resize(bins));
-        if (!ok)
-            break;
-        const size_t start = i * b;
-        const size_t n = irLen - start < b ? irLen - start : b;
-        CopyAndPad(_fftBuffer, ir + start, n);
-        _fft.fft(_fftBuffer.data(), _segmentsIR[i].re.data(), _segmentsIR[i].im.data());
-    }
-    ok = ok && _preMultiplied.resize(bins) && _conv.resize(bins) && _overlap.resize(b)
-         && _inputBuffer.resize(segSize);
+    for (size_t i = 0; ok && i < segCount; ++i)
+        ok = _segments[i].ensureSize(bins) && _segmentsIR[i].ensureSize(bins);
+    ok = ok && _preMultiplied.ensureSize(bins) && _conv.ensureSize(bins) && _overlap.ensureSize(b)
+         && _inputBuffer.ensureSize(segSize) && (_irSamples.size() >= segCount * b || _irSamples.resize(segCount * b));
     if (!ok) {
         release();
         return false;
     }
+    std::memcpy(_irSamples.data(), ir, irLen * sizeof(float));
+    _overlap.setZero();
+    // The second half of the input buffer is never written.
+    std::memset(_inputBuffer.data(), 0, b * sizeof(float));
     _blockSize = b;
     _segSize = segSize;
     _segCount = segCount;
     _fftComplexSize = bins;
-    _fftBuffer.setZero();
-    _inputBufferFill = 0;
-    _current = 0;
+    _irLen = irLen;
     return true;
+}
+
+void PartitionedConvolver::prepareResponse()
+{
+    finishBlock();
+    while (_irReady < _segCount)
+        transformPartition(_irReady++);
+}
+
+// Older blocks that a block multiplies: those completed since init, as far
+// as the response reaches.
+size_t PartitionedConvolver::olderInUse() const
+{
+    return _blocksDone < _segCount ? _blocksDone : _segCount - 1;
+}
+
+// Partition index's spectrum from its kept samples, zero-padded.
+void PartitionedConvolver::transformPartition(size_t index)
+{
+    const size_t start = index * _blockSize;
+    const size_t n = _irLen - start < _blockSize ? _irLen - start : _blockSize;
+    CopyAndPad(_fftBuffer, _irSamples.data() + start, n);
+    _fft.fft(_fftBuffer.data(), _segmentsIR[index].re.data(), _segmentsIR[index].im.data());
+}
+
+// A block begins: the partitions it multiplies must be transformed, which is
+// at most one more than for the block before.
+void PartitionedConvolver::prepareBlock()
+{
+    while (_irReady <= olderInUse())
+        transformPartition(_irReady++);
+}
+
+// One step of partition _irReady's transform, as in a block in steps.
+void PartitionedConvolver::responseStep(size_t step)
+{
+    const size_t start = _irReady * _blockSize;
+    if (step == 0)
+        CopyAndPad(_fftBuffer, _irSamples.data() + start,
+                   _irLen - start < _blockSize ? _irLen - start : _blockSize);
+    SplitSpectrum& partition = _segmentsIR[_irReady];
+    _fft.fftStep(step, _fftBuffer.data(), partition.re.data(), partition.im.data());
+    if (step + 1 == _fft.stepCount())
+        ++_irReady;
 }
 
 // The filling block, zero-padded in inputBuffer, into segments[current].
@@ -134,6 +177,9 @@ void PartitionedConvolver::accumulateOlder(size_t first, size_t end)
 {
     if (first == 1)
         _preMultiplied.setZero();
+    // Blocks not yet in the ring would bring zero products only.
+    if (end > olderInUse() + 1)
+        end = olderInUse() + 1;
     // A group of partitions at a time, each bin kept in registers across it.
     constexpr size_t group = 16;
     const float* irRe[group];
@@ -182,6 +228,8 @@ void PartitionedConvolver::completeBlock()
     _inputBufferFill = 0;
     std::memcpy(_overlap.data(), _fftBuffer.data() + b, b * sizeof(float));
     _current = (_current > 0 ? _current : _segCount) - 1;
+    if (_blocksDone < _segCount)
+        ++_blocksDone;
 }
 
 void PartitionedConvolver::startBlock(const float* input, float* output, size_t stepsAvailable)
@@ -192,10 +240,16 @@ void PartitionedConvolver::startBlock(const float* input, float* output, size_t 
         return;
     }
     CONVOLUTION_CHECK("startBlock", _inputBufferFill == 0);
-    // The two transforms in their steps, the sum and the output take a fixed
+    // The partition this block adds, if any, is transformed in the steps
+    // after the forward transform; those before it were transformed by
+    // earlier blocks.
+    while (_irReady < olderInUse())
+        transformPartition(_irReady++);
+    _responseSteps = _irReady == olderInUse() ? _fft.stepCount() : 0;
+    // The transforms in their steps, the sum and the output take a fixed
     // number of steps; the products share what is left.
-    const size_t fixed = 2 * _fft.stepCount() + 2;
-    const size_t older = _segCount - 1;
+    const size_t fixed = 2 * _fft.stepCount() + _responseSteps + 2;
+    const size_t older = olderInUse();
     const size_t macStepsWanted = stepsAvailable > fixed ? stepsAvailable - fixed : 1;
     _macsPerStep = older == 0 ? 1 : (older + macStepsWanted - 1) / macStepsWanted;
     _macSteps = (older + _macsPerStep - 1) / _macsPerStep;
@@ -205,13 +259,19 @@ void PartitionedConvolver::startBlock(const float* input, float* output, size_t 
     _pendingStep = 1;
 }
 
-// Steps 1 .. F: the forward transform (F steps); then macSteps of products;
-// then the sum with the filling block's product; then F steps of the
-// inverse; then the output.
+// Steps 1 .. F: the forward transform (F steps); then the transform of the
+// partition the block adds, if any (F more steps, not counted in `step`);
+// then macSteps of products; then the sum with the filling block's product;
+// then F steps of the inverse; then the output.
 void PartitionedConvolver::runStep(const PartitionedConvolver* source)
 {
-    const size_t step = _pendingStep;
     const size_t f = _fft.stepCount();
+    if (_pendingStep > f && _pendingStep <= f + _responseSteps) {
+        responseStep(_pendingStep - f - 1);
+        ++_pendingStep;
+        return;
+    }
+    const size_t step = _pendingStep > f ? _pendingStep - _responseSteps : _pendingStep;
     const size_t sumStep = 1 + f + _macSteps;
     if (step <= f) {
         SplitSpectrum& filling = _segments[_current];
@@ -293,8 +353,10 @@ void PartitionedConvolver::finishBlock()
 void PartitionedConvolver::finishFilling(float* output, size_t pos, size_t n)
 {
     _lastTransformFill = pos + n;
-    if (pos == 0)
+    if (pos == 0) {
+        prepareBlock();
         accumulateOlder(1, _segCount);
+    }
     inverseWithFilling();
     AddSamples(output, _fftBuffer.data() + pos, _overlap.data() + pos, n);
     _inputBufferFill = pos + n;

@@ -22,11 +22,17 @@ public:
     // to a power of two. Trailing samples below 1e-6 in magnitude are dropped;
     // an empty remainder leaves the convolver silent and answers true. Answers
     // false, leaving it silent, for blockSize 0 or when memory runs out.
-    // Allocates nothing when the block size is unchanged and the response
-    // needs no more partitions than any before (the storage is kept), so it
-    // may then run on the audio thread.
-    // [host thread; audio thread when it allocates nothing]
+    // The response is copied, so ir may change once init returns; each
+    // partition is transformed in the block that first needs it (partition i
+    // i blocks after init), so no call carries all of them. Allocates nothing
+    // when the block size is unchanged and the response needs no more
+    // partitions than any before (the storage is kept), so it may then run on
+    // the audio thread. [host thread; audio thread when it allocates nothing]
     bool init(size_t blockSize, const float* ir, size_t irLen);
+
+    // Transforms now the partitions that init left for later; the output
+    // stays the same. Finishes a pending block first. [audio thread]
+    void prepareResponse();
 
     // Convolves len samples; output is overwritten and may be input itself.
     // Writes zeros when no response is set. [audio thread]
@@ -77,6 +83,10 @@ public:
     size_t segmentCount() const { return _segCount; }
 
 private:
+    size_t olderInUse() const;
+    void transformPartition(size_t index);
+    void prepareBlock();
+    void responseStep(size_t step);
     void transformFilling();
     void finishFilling(float* output, size_t pos, size_t n);
     void accumulateOlder(size_t first, size_t end);
@@ -101,6 +111,13 @@ private:
     SplitSpectrum _conv;
     Buffer<float> _overlap;
     size_t _current = 0;
+    // The response's samples, kept for the partitions transformed later;
+    // partitions [0, _irReady) are transformed. Input blocks older than
+    // _blocksDone are not in the ring yet: their partitions are left out.
+    Buffer<float> _irSamples;
+    size_t _irLen = 0;
+    size_t _irReady = 0;
+    size_t _blocksDone = 0;
     Buffer<float> _inputBuffer; // 2 B samples: the filling block, zero beyond the fill
     size_t _inputBufferFill = 0;
     const SplitSpectrum* _lastTransform = nullptr;
@@ -109,6 +126,7 @@ private:
     const float* _pendingInput = nullptr;
     float* _pendingOutput = nullptr;
     size_t _pendingStep = 0;
+    size_t _responseSteps = 0; // steps after the forward transform that transform partition _irReady
     bool _forwardDeferred = false; // the forward steps were left to a source
     size_t _macsPerStep = 1;
     size_t _macSteps = 0;

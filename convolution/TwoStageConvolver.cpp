@@ -35,23 +35,25 @@ bool TwoStageConvolver::init(size_t headBlockSize, size_t tailBlockSize, const f
     if (irLen == 0)
         return true;
 
-    // Buffer resizes to an unchanged size keep the array (zeroed).
+    // Arrays of an unchanged size are kept; only the tail results read before
+    // they are first written are zeroed.
     const size_t h = NextPowerOf2(headBlockSize);
     const size_t t = NextPowerOf2(tailBlockSize);
     bool ok = h != 0 && t != 0 && t <= SIZE_MAX / 2;
     ok = ok && _head.init(h, ir, irLen < t ? irLen : t);
     if (ok && irLen > t) {
         const size_t rest = irLen - t;
-        ok = _tail0.init(h, ir + t, rest < t ? rest : t) && _tailOutput0.resize(t) && _tailPrecalculated0.resize(t);
+        ok = _tail0.init(h, ir + t, rest < t ? rest : t) && _tailOutput0.ensureSize(t)
+             && _tailPrecalculated0.resize(t);
         _hasTail0 = ok;
     }
     if (ok && irLen > 2 * t) {
         ok = _tail.init(t, ir + 2 * t, irLen - 2 * t) && _tailOutput.resize(t) && _tailPrecalculated.resize(t)
-             && _backgroundInput.resize(t);
+             && _backgroundInput.ensureSize(t);
         _hasTail = ok;
     }
     if (ok && (_hasTail0 || _hasTail))
-        ok = _tailInput.resize(t);
+        ok = _tailInput.ensureSize(t);
     if (!ok) {
         release();
         return false;
@@ -61,6 +63,14 @@ bool TwoStageConvolver::init(size_t headBlockSize, size_t tailBlockSize, const f
     _tailInputFill = 0;
     _precalculatedPos = 0;
     return true;
+}
+
+void TwoStageConvolver::prepareResponse()
+{
+    _head.prepareResponse();
+    _tail0.prepareResponse();
+    waitForTailConvolution();
+    _tail.prepareResponse();
 }
 
 void TwoStageConvolver::release()

@@ -30,10 +30,16 @@ public:
     // powers of two). Trailing samples below 1e-6 in magnitude are dropped; an
     // empty response leaves the convolver silent and answers true. Answers
     // false, leaving it silent, for a zero block size or when memory runs out.
-    // With the block sizes of the last init and no more partitions per stage
-    // than any response before, it reuses the storage and allocates nothing.
+    // The response is copied, so ir may change once init returns; its
+    // partitions are transformed in the blocks that first need them. With
+    // the block sizes of the last init and no more partitions per stage than
+    // any response before, it reuses the storage and allocates nothing.
     // [host thread; audio thread when it allocates nothing]
     bool init(size_t headBlockSize, size_t tailBlockSize, const float* ir, size_t irLen);
+
+    // Transforms now what init left for later; the output stays the same.
+    // Completes a pending tail convolution first. [audio thread]
+    void prepareResponse();
 
     // Overwrites output[0..len) with the convolution of the stream with the
     // response; output may be input itself. [audio thread]

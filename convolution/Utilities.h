@@ -71,6 +71,10 @@ public:
         return true;
     }
 
+    // Sizes to n elements like resize, but keeps the array and its contents
+    // when n is unchanged.
+    bool ensureSize(size_t n) { return n == _size || resize(n); }
+
     void clear()
     {
         details::Release(_data);
@@ -131,6 +135,8 @@ struct SplitSpectrum {
 
     // Answers false (and leaves the spectrum empty) when memory runs out.
     bool resize(size_t n);
+    // The same, keeping the arrays and their contents when n is unchanged.
+    bool ensureSize(size_t n) { return n == _size || resize(n); }
     void clear();
     void setZero();
     void copyFrom(const SplitSpectrum& other);

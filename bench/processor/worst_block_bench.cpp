@@ -15,10 +15,12 @@
 //
 // Usage: processor_worst_block_bench [periods per run, default 12] [runs, default 3]
 //        processor_worst_block_bench --callgrind MODE PHASE [BLOCKS]
+//        processor_worst_block_bench --callgrind-reload
 //        processor_worst_block_bench --dump FILE [frame-by-frame]
 // With --callgrind, under valgrind --tool=callgrind --instr-atstart=no, only
 // the block of the given phase (or BLOCKS blocks from there) (of mode 0 MIX, 1 MIX moveable 0,
-// 2 HEADPHONES, 3 PLACES) is counted.
+// 2 HEADPHONES, 3 PLACES) is counted; with --callgrind-reload, the PLACES
+// block that takes a place change.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -142,22 +144,43 @@ int callgrindOne(int mode, int phase, int count)
     return 0;
 }
 
+int callgrindReload()
+{
+    Runner r(kModes[3]);
+    for (int b = 0; b < 2 * kPhases; ++b)
+        r.block();
+    r.set(25, 0.0f);
+    CALLGRIND_START_INSTRUMENTATION;
+    r.block();
+    CALLGRIND_STOP_INSTRUMENTATION;
+    CALLGRIND_DUMP_STATS_AT("reload");
+    std::printf("counted the PLACES block with a place change\n");
+    return 0;
+}
+
 // The block that takes a place change: it re-initialises the four place
-// convolvers with the new responses (here the same files again).
+// convolvers with the new responses (here the same files again). Also the
+// blocks of the three tail periods that follow it, where the convolvers
+// transform the new responses' partitions: each one's lowest cost over the
+// changes, and the highest of those.
 void placeReload(int count)
 {
     Runner r(kModes[3]);
     std::vector<double> t;
+    std::vector<double> after(3 * kPhases - 1, 1e9);
     for (int k = 0; k < count; ++k)
     {
         r.set(25, 0.0f);
         t.push_back(r.block());
-        for (int b = 0; b < 5; ++b)
-            r.block();
+        for (double& a : after)
+            a = std::min(a, r.block());
     }
     std::sort(t.begin(), t.end());
+    const auto worstAfter = std::max_element(after.begin(), after.end());
     std::printf("%-20s | block with a place change: %.3f ms lowest, %.3f ms median, %.3f ms worst of %d\n",
                 "PLACES", 1e3 * t.front(), 1e3 * t[t.size() / 2], 1e3 * t.back(), count);
+    std::printf("%-20s | blocks after it: %.3f ms (block %d after the change, lowest of %d)\n", "PLACES",
+                1e3 * *worstAfter, int(worstAfter - after.begin()) + 1, count);
 }
 
 // CPU seconds per second of audio that zita-convolver needs for the mode's
@@ -237,6 +260,8 @@ int main(int argc, char** argv)
         return callgrindOne(std::atoi(argv[2]) & 3, std::atoi(argv[3]) % kPhases,
                             argc == 5 ? std::max(1, std::atoi(argv[4])) : 1);
 
+    if (argc == 2 && std::string(argv[1]) == "--callgrind-reload")
+        return callgrindReload();
     if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--dump")
         return dumpOutputs(argv[2], argc == 4 && std::string(argv[3]) == "frame-by-frame");
 
