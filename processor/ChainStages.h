@@ -44,12 +44,14 @@ inline void pushHistory(float history[6], float x)
     history[0] = x;
 }
 
-// [audio thread]
-inline void interpolatorCoefficients(const InterpolatorSet& set, const float h[6], float c[6])
+// T is float, or a vector of floats taking one history per lane with the
+// same arithmetic. [audio thread]
+template <typename T>
+inline void interpolatorCoefficients(const InterpolatorSet& set, const T h[6], T c[6])
 {
-    const float e1 = h[2] + h[3], o1 = h[2] - h[3];
-    const float e2 = h[1] + h[4], o2 = h[1] - h[4];
-    const float e3 = h[0] + h[5], o3 = h[0] - h[5];
+    const T e1 = h[2] + h[3], o1 = h[2] - h[3];
+    const T e2 = h[1] + h[4], o2 = h[1] - h[4];
+    const T e3 = h[0] + h[5], o3 = h[0] - h[5];
     for (int j = 0; j < 6; j += 2)
     {
         c[j] = set.weights[j][0] * e1 + set.weights[j][1] * e2 + set.weights[j][2] * e3;
@@ -58,7 +60,8 @@ inline void interpolatorCoefficients(const InterpolatorSet& set, const float h[6
 }
 
 // [audio thread]
-inline float interpolate(const float c[6], float z)
+template <typename T>
+inline T interpolate(const T c[6], float z)
 {
     return ((((c[5] * z + c[4]) * z + c[3]) * z + c[2]) * z + c[1]) * z + c[0];
 }

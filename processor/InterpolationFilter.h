@@ -55,4 +55,55 @@ inline float runFilter(const float* coefficients, FilterState& state, float u)
     return float(sum);
 }
 
+// Both channels at once, left in lane 0 and right in lane 1, each lane with
+// the very arithmetic of runFilter.
+typedef double Double2 __attribute__((vector_size(16)));
+
+// The 17 coefficients widened once, each in both lanes.
+struct PairCoefficients
+{
+    Double2 c[coefficientCount];
+
+    // [audio thread]
+    void set(const float* coefficients)
+    {
+        for (int k = 0; k < coefficientCount; ++k)
+            c[k] = Double2{double(coefficients[k]), double(coefficients[k])};
+    }
+};
+
+// Both channels' histories, laid out as in FilterState.
+struct PairState
+{
+    Double2 input[2 * feedbackCount];
+    Double2 output[2 * feedbackCount];
+    int newest;
+
+    // [any thread, not while the audio thread runs this state]
+    void reset()
+    {
+        for (int k = 0; k < 2 * feedbackCount; ++k)
+            input[k] = output[k] = Double2{0.0, 0.0};
+        newest = 0;
+    }
+};
+
+// Runs (uL, uR) through both filters and writes their outputs. [audio thread]
+inline void runFilterPair(const PairCoefficients& k, PairState& state, float uL, float uR, float& yL, float& yR)
+{
+    const Double2 x = {double(uL), double(uR)};
+    const Double2* in = state.input + state.newest;
+    const Double2* out = state.output + state.newest;
+    Double2 sum = k.c[0] * x;
+    for (int j = 0; j < feedbackCount; ++j)
+        sum += k.c[1 + j] * in[j];
+    for (int j = 0; j < feedbackCount; ++j)
+        sum += k.c[feedForwardCount + j] * out[j];
+    const int at = state.newest = state.newest == 0 ? feedbackCount - 1 : state.newest - 1;
+    state.input[at] = state.input[at + feedbackCount] = x;
+    state.output[at] = state.output[at + feedbackCount] = sum;
+    yL = float(sum[0]);
+    yR = float(sum[1]);
+}
+
 } // namespace interpolation
