@@ -71,6 +71,10 @@ inline void readFrame(const float* in0, const float* in1, int n, float& xL, floa
     xR = boundedInput(in1[n]);
 }
 
+// std::fmax(peak, x) for a peak that starts at 0 and so is never NaN: a
+// NaN x leaves it as it is; peak and x are never negative. No library call.
+inline float raisePeak(float peak, float x) { return x > peak ? x : peak; }
+
 typedef float Float4 __attribute__((vector_size(16)));
 
 inline Float4 load4(const float* p)
@@ -332,9 +336,9 @@ inline void Controlsgui::emitFrame(const BlockIo& io, int n, float z2, BlockPeak
 
     wetGateOpen = gateForNextSample() ? 1 : 0;
 
-    peaks.outL = std::fmax(peaks.outL, std::fabs(resultL));
+    peaks.outL = raisePeak(peaks.outL, std::fabs(resultL));
     if (io.out1)
-        peaks.outR = std::fmax(peaks.outR, std::fabs(io.out1[n]));
+        peaks.outR = raisePeak(peaks.outR, std::fabs(io.out1[n]));
 }
 
 // Frames [first, first + count), each through the whole chain in turn, the
@@ -397,8 +401,8 @@ void Controlsgui::renderFrameByFrame(const BlockIo& io, int first, int count, Bl
         // Only the last phase's output value is kept, so it is the only one
         // computed.
         emitFrame(io, n, (1.0f - float(internalPhase / step)) - 0.5f, peaks);
-        peaks.inL = std::fmax(peaks.inL, std::fabs(xL));
-        peaks.inR = std::fmax(peaks.inR, std::fabs(xR));
+        peaks.inL = raisePeak(peaks.inL, std::fabs(xL));
+        peaks.inR = raisePeak(peaks.inR, std::fabs(xR));
     }
 }
 
@@ -448,8 +452,8 @@ void Controlsgui::renderStaged(const BlockIo& io, int first, int count, BlockPea
         for (int q = 0; q < 4; ++q)
             interpolation::runFilterPair(interpolationPair, interpolationState, q == 0 ? xL : 0.0f,
                                          q == 0 ? xR : 0.0f, stageQuarters[0][q][i + 2], stageQuarters[1][q][i + 2]);
-        peaks.inL = std::fmax(peaks.inL, std::fabs(xL));
-        peaks.inR = std::fmax(peaks.inR, std::fabs(xR));
+        peaks.inL = raisePeak(peaks.inL, std::fabs(xL));
+        peaks.inR = raisePeak(peaks.inR, std::fabs(xR));
     }
     // 1b. The internal samples: the six newest filter outputs after each
     // frame's first quarter, at z = -0.5.
@@ -481,9 +485,14 @@ void Controlsgui::renderStaged(const BlockIo& io, int first, int count, BlockPea
         h[4] = y[3][count];
         h[5] = y[2][count];
     }
-    // 1c. Gain, noise and saturator; 1d. the correction filter.
+    // 1c. Gain and noise, the saturator; 1d. the correction filter.
     for (int i = 0; i < count; ++i)
-        saturateInternalSample(stageInternal[0][i], stageInternal[1][i], stageSaturated[0][i], stageSaturated[1][i]);
+    {
+        stageSaturated[0][i] = 6.0f * stageInternal[0][i] + chainNoise.next();
+        stageSaturated[1][i] = 6.0f * stageInternal[1][i] + chainNoise.next();
+    }
+    chain::runSaturatorPair(saturatorCoefficients, saturatorState[0], saturatorState[1], stageSaturated[0],
+                            stageSaturated[1], count);
     correction::processCorrectionPass(correctionLayout, correctionState, stageSaturated[0], stageSaturated[1], cL, cR,
                                       count);
 
@@ -546,17 +555,21 @@ void Controlsgui::renderStaged(const BlockIo& io, int first, int count, BlockPea
         interpolatedOutput[c] = o[count - 1];
     }
     // 3c. The peaking stage, the outputs and their peaks.
+    float* const resultsL = stageInterpolated[0];
+    float* const resultsR = stageInterpolated[1];
+    chain::runPeakingPair(peakingCoefficients, peakingState[0], peakingState[1], stageInterpolated[0],
+                          stageInterpolated[1], resultsL, resultsR, count);
     for (int i = 0; i < count; ++i)
     {
         const int n = first + i;
-        const float resultL = chain::runPeaking(peakingCoefficients, peakingState[0], stageInterpolated[0][i]);
-        const float resultR = chain::runPeaking(peakingCoefficients, peakingState[1], stageInterpolated[1][i]);
+        const float resultL = resultsL[i];
+        const float resultR = resultsR[i];
         io.out0[n] = resultL;
         if (io.out1)
             io.out1[n] = stereoOutput ? resultR : resultL;
-        peaks.outL = std::fmax(peaks.outL, std::fabs(resultL));
+        peaks.outL = raisePeak(peaks.outL, std::fabs(resultL));
         if (io.out1)
-            peaks.outR = std::fmax(peaks.outR, std::fabs(io.out1[n]));
+            peaks.outR = raisePeak(peaks.outR, std::fabs(io.out1[n]));
     }
 }
 
