@@ -106,4 +106,52 @@ inline void runFilterPair(const PairCoefficients& k, PairState& state, float uL,
     yR = float(sum[1]);
 }
 
+// Frames of both channels, each input frame x followed by three zeros, so
+// four outputs per frame: the outputs of frame i go to yL[q][i] and yR[q][i]
+// (q = 0..3). The same as runFilterPair on those inputs in turn, with the
+// histories in a straight line rather than a ring. [audio thread]
+inline void runFilterPass(const PairCoefficients& k, PairState& state, const float* xL, const float* xR, int count,
+                          float* const yL[4], float* const yR[4])
+{
+    constexpr int chunk = 64;
+    Double2 in[feedbackCount + 4 * chunk];   // oldest first
+    Double2 out[feedbackCount + 4 * chunk];
+    for (int j = 0; j < feedbackCount; ++j)
+    {
+        in[feedbackCount - 1 - j] = state.input[state.newest + j];
+        out[feedbackCount - 1 - j] = state.output[state.newest + j];
+    }
+    for (int start = 0; start < count; start += chunk)
+    {
+        const int n = count - start < chunk ? count - start : chunk;
+        for (int i = 0; i < n; ++i)
+            for (int q = 0; q < 4; ++q)
+            {
+                const int at = feedbackCount + 4 * i + q;
+                const Double2 x = q == 0 ? Double2{double(xL[start + i]), double(xR[start + i])} : Double2{0.0, 0.0};
+                in[at] = x;
+                Double2 sum = k.c[0] * x;
+                for (int j = 0; j < feedbackCount; ++j)
+                    sum += k.c[1 + j] * in[at - 1 - j];
+                for (int j = 0; j < feedbackCount; ++j)
+                    sum += k.c[feedForwardCount + j] * out[at - 1 - j];
+                out[at] = sum;
+                yL[q][start + i] = float(sum[0]);
+                yR[q][start + i] = float(sum[1]);
+            }
+        // The newest eight to the front for the next chunk.
+        for (int j = 0; j < feedbackCount; ++j)
+        {
+            in[j] = in[4 * n + j];
+            out[j] = out[4 * n + j];
+        }
+    }
+    state.newest = 0;
+    for (int j = 0; j < feedbackCount; ++j)
+    {
+        state.input[j] = state.input[j + feedbackCount] = in[feedbackCount - 1 - j];
+        state.output[j] = state.output[j + feedbackCount] = out[feedbackCount - 1 - j];
+    }
+}
+
 } // namespace interpolation

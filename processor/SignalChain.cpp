@@ -449,11 +449,18 @@ void Controlsgui::renderStaged(const BlockIo& io, int first, int count, BlockPea
     {
         float xL, xR;
         readFrame(io.in0, io.in1, first + i, xL, xR);
-        for (int q = 0; q < 4; ++q)
-            interpolation::runFilterPair(interpolationPair, interpolationState, q == 0 ? xL : 0.0f,
-                                         q == 0 ? xR : 0.0f, stageQuarters[0][q][i + 2], stageQuarters[1][q][i + 2]);
+        stageInput[0][i] = xL;
+        stageInput[1][i] = xR;
         peaks.inL = raisePeak(peaks.inL, std::fabs(xL));
         peaks.inR = raisePeak(peaks.inR, std::fabs(xR));
+    }
+    {
+        float* const yL[4] = {&stageQuarters[0][0][2], &stageQuarters[0][1][2], &stageQuarters[0][2][2],
+                              &stageQuarters[0][3][2]};
+        float* const yR[4] = {&stageQuarters[1][0][2], &stageQuarters[1][1][2], &stageQuarters[1][2][2],
+                              &stageQuarters[1][3][2]};
+        interpolation::runFilterPass(interpolationPair, interpolationState, stageInput[0], stageInput[1], count, yL,
+                                     yR);
     }
     // 1b. The internal samples: the six newest filter outputs after each
     // frame's first quarter, at z = -0.5.
