@@ -43,9 +43,12 @@ void PartitionedConvolver::reset()
     _fftComplexSize = 0;
     _current = 0;
     _inputBufferFill = 0;
+    _lastTransform = nullptr;
+    _lastTransformFill = 0;
     _pendingInput = nullptr;
     _pendingOutput = nullptr;
     _pendingStep = 0;
+    _forwardDeferred = false;
 }
 
 void PartitionedConvolver::release()
@@ -122,6 +125,7 @@ void PartitionedConvolver::transformFilling()
 {
     SplitSpectrum& filling = _segments[_current];
     _fft.fft(_inputBuffer.data(), filling.re.data(), filling.im.data());
+    _lastTransform = &filling;
 }
 
 // Older blocks cannot change during a block: their products are summed once
@@ -195,6 +199,7 @@ void PartitionedConvolver::startBlock(const float* input, float* output, size_t 
     const size_t macStepsWanted = stepsAvailable > fixed ? stepsAvailable - fixed : 1;
     _macsPerStep = older == 0 ? 1 : (older + macStepsWanted - 1) / macStepsWanted;
     _macSteps = (older + _macsPerStep - 1) / _macsPerStep;
+    _lastTransform = nullptr;
     _pendingInput = input;
     _pendingOutput = output;
     _pendingStep = 1;
@@ -203,16 +208,35 @@ void PartitionedConvolver::startBlock(const float* input, float* output, size_t 
 // Steps 1 .. F: the forward transform (F steps); then macSteps of products;
 // then the sum with the filling block's product; then F steps of the
 // inverse; then the output.
-void PartitionedConvolver::runStep()
+void PartitionedConvolver::runStep(const PartitionedConvolver* source)
 {
     const size_t step = _pendingStep;
     const size_t f = _fft.stepCount();
     const size_t sumStep = 1 + f + _macSteps;
     if (step <= f) {
-        if (step == 1)
-            CopyAndPad(_fftBuffer, _pendingInput, _blockSize);
         SplitSpectrum& filling = _segments[_current];
-        _fft.fftStep(step - 1, _fftBuffer.data(), filling.re.data(), filling.im.data());
+        if (source && step < f && (step == 1 || _forwardDeferred)) {
+            _forwardDeferred = true; // source makes the same transform
+        } else if (step == f && _forwardDeferred) {
+            _forwardDeferred = false;
+            if (!(source && takeForwardTransform(*source))) {
+                CopyAndPad(_fftBuffer, _pendingInput, _blockSize);
+                for (size_t s = 0; s < f; ++s)
+                    _fft.fftStep(s, _fftBuffer.data(), filling.re.data(), filling.im.data());
+            }
+        } else {
+            if (_forwardDeferred) {
+                // Deferred, then asked to go on alone before the last forward
+                // step: catch up.
+                _forwardDeferred = false;
+                CopyAndPad(_fftBuffer, _pendingInput, _blockSize);
+                for (size_t s = 0; s + 1 < step; ++s)
+                    _fft.fftStep(s, _fftBuffer.data(), filling.re.data(), filling.im.data());
+            } else if (step == 1) {
+                CopyAndPad(_fftBuffer, _pendingInput, _blockSize);
+            }
+            _fft.fftStep(step - 1, _fftBuffer.data(), filling.re.data(), filling.im.data());
+        }
     } else if (step < sumStep) {
         const size_t first = 1 + (step - 1 - f) * _macsPerStep;
         const size_t end = first + _macsPerStep < _segCount ? first + _macsPerStep : _segCount;
@@ -240,10 +264,42 @@ void PartitionedConvolver::continueBlock()
         runStep();
 }
 
+void PartitionedConvolver::continueBlockSharing(const PartitionedConvolver& source)
+{
+    if (_pendingStep)
+        runStep(&source);
+}
+
+// Copies source's finished forward transform of the same input block.
+bool PartitionedConvolver::takeForwardTransform(const PartitionedConvolver& source)
+{
+    const size_t f = _fft.stepCount();
+    if (source._pendingStep <= f || source._forwardDeferred || source._blockSize != _blockSize
+        || source._fftComplexSize != _fftComplexSize || !source._pendingInput
+        || std::memcmp(source._pendingInput, _pendingInput, _blockSize * sizeof(float)) != 0)
+        return false;
+    _segments[_current].copyFrom(source._segments[source._current]);
+    return true;
+}
+
 void PartitionedConvolver::finishBlock()
 {
     while (_pendingStep)
         runStep();
+}
+
+// The filling block's transform is in segments[current]: the products, the
+// inverse and the output of samples [pos, pos + n) of the block.
+void PartitionedConvolver::finishFilling(float* output, size_t pos, size_t n)
+{
+    _lastTransformFill = pos + n;
+    if (pos == 0)
+        accumulateOlder(1, _segCount);
+    inverseWithFilling();
+    AddSamples(output, _fftBuffer.data() + pos, _overlap.data() + pos, n);
+    _inputBufferFill = pos + n;
+    if (_inputBufferFill == _blockSize)
+        completeBlock();
 }
 
 void PartitionedConvolver::process(const float* input, float* output, size_t len)
@@ -260,18 +316,34 @@ void PartitionedConvolver::process(const float* input, float* output, size_t len
         const size_t pos = _inputBufferFill;
         const size_t n = b - pos < len - processed ? b - pos : len - processed;
         std::memcpy(_inputBuffer.data() + pos, input + processed, n * sizeof(float));
-
         transformFilling();
-        if (pos == 0)
-            accumulateOlder(1, _segCount);
-        inverseWithFilling();
-        AddSamples(output + processed, _fftBuffer.data() + pos, _overlap.data() + pos, n);
-
-        _inputBufferFill = pos + n;
-        if (_inputBufferFill == b)
-            completeBlock();
+        finishFilling(output + processed, pos, n);
         processed += n;
     }
+}
+
+bool PartitionedConvolver::sameFilling(const PartitionedConvolver& other) const
+{
+    return _segCount != 0 && other._segCount != 0 && _blockSize == other._blockSize && _pendingStep == 0
+           && other._pendingStep == 0 && _inputBufferFill == other._inputBufferFill
+           && std::memcmp(_inputBuffer.data(), other._inputBuffer.data(), _inputBufferFill * sizeof(float)) == 0;
+}
+
+void PartitionedConvolver::processWithTransform(const float* input, float* output, size_t len,
+                                                const SplitSpectrum& transform)
+{
+    const size_t pos = _inputBufferFill;
+    if (_segCount == 0 || len == 0 || len > _blockSize - pos || transform.size() != _fftComplexSize
+        || _pendingStep != 0) {
+        process(input, output, len);
+        return;
+    }
+    std::memcpy(_inputBuffer.data() + pos, input, len * sizeof(float));
+    SplitSpectrum& filling = _segments[_current];
+    if (&filling != &transform)
+        filling.copyFrom(transform);
+    _lastTransform = &filling;
+    finishFilling(output, pos, len);
 }
 
 } // namespace convolution

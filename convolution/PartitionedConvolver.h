@@ -36,6 +36,25 @@ public:
     // init (the destructor frees it). [any thread]
     void reset();
 
+    // Convolvers fed the same stream can share the forward transform of the
+    // filling block. sameFilling: this convolver's filling block holds the
+    // very samples of other's (same block size, same fill, same bits).
+    // [audio thread]
+    bool sameFilling(const PartitionedConvolver& other) const;
+    // The transform the last process call made of the filling block, and
+    // the fill it covered; nullptr when there is none (no response, or
+    // nothing processed since init). [audio thread]
+    const SplitSpectrum* lastTransform() const { return _lastTransform; }
+    size_t lastTransformFill() const { return _lastTransformFill; }
+    // process() for a call that stays within the filling block, given the
+    // transform of that block with this call's input in it, as another
+    // convolver with the same filling made it (see sameFilling), or as a
+    // convolver with this block size made it of the same samples. The output
+    // is that of process(), bit for bit. Falls back to process() when the
+    // call leaves the block or the transform has the wrong size.
+    // [audio thread]
+    void processWithTransform(const float* input, float* output, size_t len, const SplitSpectrum& transform);
+
     // One whole block, input[0..B) at a block boundary, run in steps spread
     // over later calls: startBlock remembers the arrays, each continueBlock
     // does one step, finishBlock does the rest. The arithmetic is that of
@@ -46,6 +65,11 @@ public:
     // finishBlock; the work is divided so that it fits them. [audio thread]
     void startBlock(const float* input, float* output, size_t stepsAvailable);
     void continueBlock();
+    // The same step, for a block whose input equals that of `source`'s block
+    // in steps, where source runs each step first: the forward transform is
+    // taken from source once source has made it, else made here as usual.
+    // [audio thread]
+    void continueBlockSharing(const PartitionedConvolver& source);
     void finishBlock();
     bool blockPending() const { return _pendingStep != 0; }
 
@@ -54,11 +78,13 @@ public:
 
 private:
     void transformFilling();
+    void finishFilling(float* output, size_t pos, size_t n);
     void accumulateOlder(size_t first, size_t end);
     void inverseWithFilling();
     void sumWithFilling();
     void completeBlock();
-    void runStep();
+    void runStep(const PartitionedConvolver* source = nullptr);
+    bool takeForwardTransform(const PartitionedConvolver& source);
     void release();
 
     size_t _blockSize = 0;
@@ -77,10 +103,13 @@ private:
     size_t _current = 0;
     Buffer<float> _inputBuffer; // 2 B samples: the filling block, zero beyond the fill
     size_t _inputBufferFill = 0;
+    const SplitSpectrum* _lastTransform = nullptr;
+    size_t _lastTransformFill = 0;
     // The block in steps (see runStep); _pendingStep is 0 when there is none.
     const float* _pendingInput = nullptr;
     float* _pendingOutput = nullptr;
     size_t _pendingStep = 0;
+    bool _forwardDeferred = false; // the forward steps were left to a source
     size_t _macsPerStep = 1;
     size_t _macSteps = 0;
 };

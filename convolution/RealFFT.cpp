@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "RealFFTKernels.h"
 #include "Utilities.h"
 
 namespace realfft {
@@ -14,30 +15,6 @@ namespace realfft {
 namespace details {
 
 bool IsPowerOf2(size_t size) { return size == 1 || (size & (size - 1)) == 0; }
-
-namespace {
-
-typedef double Double2 __attribute__((vector_size(16)));
-
-inline Double2 Load2(const double* p)
-{
-    Double2 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-inline void Store2(double* p, Double2 v) { std::memcpy(p, &v, sizeof v); }
-
-inline Double2 Splat(double x) { return Double2{x, x}; }
-
-// One radix-4 pass of a Stockham transform: sub-transform length n, stride s.
-struct Stage {
-    size_t n;
-    size_t s;
-    size_t twiddles; // offset of w1 re, w1 im, w2 re, w2 im, w3 re, w3 im (n/4 each)
-};
-
-} // namespace
 
 // The real transform of size N runs as a complex transform of M = N/2 points
 // on z[m] = x[2m] + i x[2m+1] (radix-4 Stockham passes, a radix-2 pass when
@@ -195,35 +172,6 @@ bool SplitRadixFFT::init(size_t size)
 
 namespace {
 
-// Radix-4 butterfly without twiddles: t0 = a+b+c+d, t1 = (a-c) - i(b-d),
-// t2 = (a+c) - (b+d), t3 = (a-c) + i(b-d).
-template <typename T>
-struct Butterfly {
-    T t0r, t0i, t1r, t1i, t2r, t2i, t3r, t3i;
-
-    Butterfly(T ar, T ai, T br, T bi, T cr, T ci, T dr, T di)
-    {
-        const T apcr = ar + cr, apci = ai + ci, amcr = ar - cr, amci = ai - ci;
-        const T bpdr = br + dr, bpdi = bi + di, bmdr = br - dr, bmdi = bi - di;
-        t0r = apcr + bpdr;
-        t0i = apci + bpdi;
-        t1r = amcr + bmdi;
-        t1i = amci - bmdr;
-        t2r = apcr - bpdr;
-        t2i = apci - bpdi;
-        t3r = amcr - bmdi;
-        t3i = amci + bmdr;
-    }
-};
-
-template <typename T>
-inline void Rotate(T& r, T& i, T wr, T wi)
-{
-    const T nr = r * wr - i * wi;
-    i = r * wi + i * wr;
-    r = nr;
-}
-
 // First pass (stride 1), two butterflies at a time; n/4 must be even.
 void FirstStage(const Stage& st, const double* w, const double* xr, const double* xi, double* yr, double* yi)
 {
@@ -329,16 +277,32 @@ void LastStage2(size_t s, const double* xr, const double* xi, double* yr, double
 // as passCount() passes, each from one work pair into the other.
 inline void SplitRadixFFT::runPass(size_t pass, const double* xr, const double* xi, double* yr, double* yi)
 {
+    // Four lanes where the processor has AVX and the pass has room for
+    // them; each lane does the arithmetic of the two-lane passes.
+    const bool wide = HasAvx();
     if (pass < _stages.size()) {
         const Stage& st = _stages[pass];
-        if (st.n == 4)
-            LastStage4(st.s, xr, xi, yr, yi);
-        else if (st.s == 1)
-            FirstStage(st, _twiddles.data() + st.twiddles, xr, xi, yr, yi);
-        else
-            Stage4(st, _twiddles.data() + st.twiddles, xr, xi, yr, yi);
+        if (st.n == 4) {
+            if (wide && st.s >= 4)
+                LastStage4Avx(st.s, xr, xi, yr, yi);
+            else
+                LastStage4(st.s, xr, xi, yr, yi);
+        } else if (st.s == 1) {
+            if (wide && st.n % 16 == 0)
+                FirstStageAvx(st, _twiddles.data() + st.twiddles, xr, xi, yr, yi);
+            else
+                FirstStage(st, _twiddles.data() + st.twiddles, xr, xi, yr, yi);
+        } else {
+            if (wide && st.s % 4 == 0)
+                Stage4Avx(st, _twiddles.data() + st.twiddles, xr, xi, yr, yi);
+            else
+                Stage4(st, _twiddles.data() + st.twiddles, xr, xi, yr, yi);
+        }
     } else {
-        LastStage2(_radix2Stride, xr, xi, yr, yi);
+        if (wide && _radix2Stride % 4 == 0)
+            LastStage2Avx(_radix2Stride, xr, xi, yr, yi);
+        else
+            LastStage2(_radix2Stride, xr, xi, yr, yi);
     }
 }
 
@@ -397,38 +361,6 @@ inline void StoreFloat2(float* p, Double2 v)
 
 inline Double2 Reverse(Double2 v) { return __builtin_shufflevector(v, v, 1, 0); }
 
-// Bins k and M-k of the real spectrum from Z[k] and Z[M-k]:
-// X[k] = E + W^k O, X[M-k] = conj(E - W^k O), with E = (Z[k] + conj Z[M-k])/2
-// and O = -i (Z[k] - conj Z[M-k])/2. T is double or Double2 (two k at once).
-template <typename T>
-inline void SplitBins(T ar, T ai, T br, T bi, T c, T s, T& xr, T& xi, T& yr, T& yi)
-{
-    const T er = 0.5 * (ar + br), ei = 0.5 * (ai - bi);
-    const T orr = 0.5 * (ai + bi), oi = 0.5 * (br - ar);
-    const T wr = c * orr + s * oi;
-    const T wi = c * oi - s * orr;
-    xr = er + wr;
-    xi = ei + wi;
-    yr = er - wr;
-    yi = wi - ei;
-}
-
-// The inverse of SplitBins, doubled and conjugated: from X[k] and X[M-k],
-// conj(2 Z[k]) and conj(2 Z[M-k]).
-template <typename T>
-inline void MergeBins(T pr, T pi, T qr, T qi, T c, T s, T& zr, T& zi, T& yr, T& yi)
-{
-    qi = -qi; // q = conj X[M-k]
-    const T er = pr + qr, ei = pi + qi;
-    const T dr = pr - qr, di = pi - qi;
-    const T orr = c * dr - s * di;
-    const T oi = c * di + s * dr;
-    zr = er - oi;
-    zi = -(ei + orr);
-    yr = er + oi;
-    yi = ei - orr;
-}
-
 } // namespace
 
 void SplitRadixFFT::fft(const float* data, float* re, float* im)
@@ -466,7 +398,7 @@ void SplitRadixFFT::load(const float* data)
     const size_t m = _size / 2;
     double* zr = _work.data();
     double* zi = zr + m;
-    size_t j = 0;
+    size_t j = HasAvx() ? LoadAvx(data, zr, zi, m) : 0;
     for (; j + 2 <= m; j += 2) {
         Float4 v;
         std::memcpy(&v, data + 2 * j, sizeof v);
@@ -494,7 +426,7 @@ void SplitRadixFFT::split(float* re, float* im)
     const double* c = _splitCos.data();
     const double* sn = _splitSin.data();
     const size_t half = m / 2;
-    size_t k = 1;
+    size_t k = HasAvx() ? SplitAvx(zr, zi, c, sn, re, im, m) : 1;
     for (; k + 2 <= half; k += 2) {
         Double2 xr, xi, yr, yi;
         SplitBins(Load2(zr + k), Load2(zi + k), Reverse(Load2(zr + m - k - 1)), Reverse(Load2(zi + m - k - 1)),
@@ -557,7 +489,7 @@ void SplitRadixFFT::merge(const float* re, const float* im)
     const double* c = _splitCos.data();
     const double* sn = _splitSin.data();
     const size_t half = m / 2;
-    size_t k = 1;
+    size_t k = HasAvx() ? MergeAvx(re, im, c, sn, zr, zi, m) : 1;
     for (; k + 2 <= half; k += 2) {
         Double2 xr, xi, yr, yi;
         MergeBins(LoadFloat2(re + k), LoadFloat2(im + k), Reverse(LoadFloat2(re + m - k - 1)),
@@ -590,7 +522,7 @@ void SplitRadixFFT::store(float* data)
     complexResult(zr, zi);
     const double scale = 1.0 / static_cast<double>(size);
     const Double2 scaleRe = Splat(scale), scaleIm = Splat(-scale);
-    size_t j = 0;
+    size_t j = HasAvx() ? StoreAvx(zr, zi, scale, data, m) : 0;
     for (; j + 2 <= m; j += 2) {
         const Double2 r = Load2(zr + j) * scaleRe, i = Load2(zi + j) * scaleIm;
         const Float2 first = __builtin_convertvector(__builtin_shufflevector(r, i, 0, 2), Float2);

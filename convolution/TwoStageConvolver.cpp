@@ -84,53 +84,121 @@ void TwoStageConvolver::process(const float* input, float* output, size_t len)
 }
 
 // Runs never cross a head-block boundary, so the head sees the same calls as
-// it would for the whole length; each run's input is kept before the head
-// writes its output, so input and output may be the same array.
+// it would for the whole length.
 void TwoStageConvolver::processTail(const float* input, float* output, size_t len)
+{
+    size_t processed = 0;
+    while (processed < len) {
+        const size_t room = chunkRoom();
+        const size_t n = len - processed < room ? len - processed : room;
+        processChunk(input + processed, output + processed, n, nullptr, nullptr);
+        processed += n;
+    }
+}
+
+// n samples within one head block. headTransform, when given, is the head's
+// transform of its filling block with this input in it, made by another
+// convolver's head; leader, when given, is a convolver fed the same stream
+// in step with this one, whose chunk ran first. The input is kept before the head writes its output, so
+// input and output may be the same array.
+void TwoStageConvolver::processChunk(const float* input, float* out, size_t n, const SplitSpectrum* headTransform,
+                                     const TwoStageConvolver* leader)
 {
     const size_t h = _headBlockSize;
     const size_t t = _tailBlockSize;
-    const bool hasTail0 = _hasTail0;
-    const bool hasTail = _hasTail;
+    CONVOLUTION_CHECK("process", _tailInputFill + n <= _tailBlockSize);
+    std::memcpy(_tailInput.data() + _tailInputFill, input, n * sizeof(float));
+
+    if (headTransform)
+        _head.processWithTransform(input, out, n, *headTransform);
+    else
+        _head.process(input, out, n);
+    CONVOLUTION_CHECK("process", _precalculatedPos + n <= t);
+    if (_hasTail0)
+        AddSamples(out, out, _tailPrecalculated0.data() + _precalculatedPos, n);
+    if (_hasTail)
+        AddSamples(out, out, _tailPrecalculated.data() + _precalculatedPos, n);
+    _precalculatedPos += n;
+    _tailInputFill += n;
+    CONVOLUTION_CHECK("process", _tailInputFill <= _tailBlockSize);
+
+    if (_hasTail0 && _tailInputFill % h == 0) {
+        CONVOLUTION_CHECK("process", _tailInputFill >= _headBlockSize);
+        const size_t off = _tailInputFill - h;
+        // The head has just transformed this very block (its fill runs with
+        // ours): tail0 takes that transform instead of making its own.
+        const SplitSpectrum* block = _head.lastTransform();
+        if (block && _head.lastTransformFill() == h && _head.blockSize() == h)
+            _tail0.processWithTransform(_tailInput.data() + off, _tailOutput0.data() + off, h, *block);
+        else
+            _tail0.process(_tailInput.data() + off, _tailOutput0.data() + off, h);
+        if (_tailInputFill == t)
+            _tailPrecalculated0.swap(_tailOutput0);
+    }
+    // One step of the tail convolution per head block, so that its work
+    // is spread over the tail block instead of landing in one call.
+    if (_hasTail && _tailInputFill % h == 0 && _tailInputFill != t) {
+        if (leader)
+            _tail.continueBlockSharing(leader->_tail);
+        else
+            advanceTailConvolution();
+    }
+    if (_hasTail && _tailInputFill == t && _backgroundInput.size() == t && _tailOutput.size() == t) {
+        waitForTailConvolution();
+        _tailPrecalculated.swap(_tailOutput);
+        _backgroundInput.copyFrom(_tailInput);
+        startTailConvolution();
+    }
+    if (_tailInputFill == t) {
+        _tailInputFill = 0;
+        _precalculatedPos = 0;
+    }
+}
+
+// Chunk by chunk: the first convolver whose head has a response makes the
+// head's transform; the others whose filling block holds the same samples
+// take it. Members with other block sizes or fills, or without a tail, run
+// on their own.
+void TwoStageConvolver::processShared(TwoStageConvolver* const* group, size_t count, const float* input,
+                                      float* const* outputs, size_t len)
+{
+    constexpr size_t most = 8;
+    if (count > most) {
+        for (size_t k = most; k < count; ++k)
+            group[k]->process(input, outputs[k], len);
+        count = most;
+    }
+    TwoStageConvolver* leader = nullptr;
+    for (size_t k = 0; k < count && !leader; ++k)
+        if ((group[k]->_hasTail0 || group[k]->_hasTail) && group[k]->_head.segmentCount() != 0)
+            leader = group[k];
+    bool inStep[most] = {};
+    for (size_t k = 0; k < count; ++k) {
+        TwoStageConvolver& c = *group[k];
+        inStep[k] = leader && (c._hasTail0 || c._hasTail) && c._headBlockSize == leader->_headBlockSize
+                    && c._tailBlockSize == leader->_tailBlockSize && c._tailInputFill == leader->_tailInputFill;
+        if (!inStep[k])
+            c.process(input, outputs[k], len);
+    }
+    if (!leader)
+        return;
     size_t processed = 0;
     while (processed < len) {
-        const size_t room = h - _tailInputFill % h;
+        const size_t room = leader->chunkRoom();
         const size_t n = len - processed < room ? len - processed : room;
-        CONVOLUTION_CHECK("process", _tailInputFill + n <= _tailBlockSize);
-        std::memcpy(_tailInput.data() + _tailInputFill, input + processed, n * sizeof(float));
-
-        float* out = output + processed;
-        _head.process(input + processed, out, n);
-        CONVOLUTION_CHECK("process", _precalculatedPos + n <= t);
-        if (hasTail0)
-            AddSamples(out, out, _tailPrecalculated0.data() + _precalculatedPos, n);
-        if (hasTail)
-            AddSamples(out, out, _tailPrecalculated.data() + _precalculatedPos, n);
-        _precalculatedPos += n;
-        _tailInputFill += n;
-        CONVOLUTION_CHECK("process", _tailInputFill <= _tailBlockSize);
-
-        if (hasTail0 && _tailInputFill % h == 0) {
-            CONVOLUTION_CHECK("process", _tailInputFill >= _headBlockSize);
-            const size_t off = _tailInputFill - h;
-            _tail0.process(_tailInput.data() + off, _tailOutput0.data() + off, h);
-            if (_tailInputFill == t)
-                _tailPrecalculated0.swap(_tailOutput0);
-        }
-        // One step of the tail convolution per head block, so that its work
-        // is spread over the tail block instead of landing in one call.
-        if (hasTail && _tailInputFill % h == 0 && _tailInputFill != t)
-            advanceTailConvolution();
-        if (hasTail && _tailInputFill == t && _backgroundInput.size() == t && _tailOutput.size() == t) {
-            waitForTailConvolution();
-            _tailPrecalculated.swap(_tailOutput);
-            _backgroundInput.copyFrom(_tailInput);
-            startTailConvolution();
-        }
-        if (_tailInputFill == t) {
-            _tailInputFill = 0;
-            _precalculatedPos = 0;
-        }
+        bool shares[most] = {};
+        for (size_t k = 0; k < count; ++k)
+            shares[k] = inStep[k] && group[k] != leader && group[k]->_head.sameFilling(leader->_head);
+        const float* in = input + processed;
+        float* leaderOut = nullptr;
+        for (size_t k = 0; k < count; ++k)
+            if (group[k] == leader)
+                leaderOut = outputs[k] + processed;
+        leader->processChunk(in, leaderOut, n, nullptr, nullptr);
+        const SplitSpectrum* transform = leader->_head.lastTransform();
+        for (size_t k = 0; k < count; ++k)
+            if (inStep[k] && group[k] != leader)
+                group[k]->processChunk(in, outputs[k] + processed, n, shares[k] ? transform : nullptr, leader);
         processed += n;
     }
 }

@@ -39,6 +39,14 @@ public:
     // response; output may be input itself. [audio thread]
     void process(const float* input, float* output, size_t len);
 
+    // Processes len samples of one stream through each of count convolvers,
+    // output k into outputs[k], with the output of count process() calls.
+    // Convolvers set up alike and fed alike since their init share the
+    // forward transforms of the stream; others run on their own. The
+    // outputs must not overlap the input or each other. [audio thread]
+    static void processShared(TwoStageConvolver* const* group, size_t count, const float* input,
+                              float* const* outputs, size_t len);
+
     size_t headBlockSize() const { return _headBlockSize; }
     size_t tailBlockSize() const { return _tailBlockSize; }
     size_t headSegmentCount() const { return _head.segmentCount(); }
@@ -57,6 +65,9 @@ protected:
 
 private:
     void processTail(const float* input, float* output, size_t len);
+    size_t chunkRoom() const { return _headBlockSize - _tailInputFill % _headBlockSize; }
+    void processChunk(const float* input, float* output, size_t n, const SplitSpectrum* headTransform,
+                      const TwoStageConvolver* leader);
     void release();
 
     size_t _headBlockSize = 0;

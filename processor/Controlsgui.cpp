@@ -194,16 +194,16 @@ void Controlsgui::clearAudioState()
         s.reset();
     correctionState.reset();
     activeSectionCount = sectionCount;
-    std::memset(hrirDelay, 0, sizeof hrirDelay);
+    hrirDelay.clear();
     std::memset(placeDelay, 0, sizeof placeDelay);
-    hrirDelayPosition = placeDelayPosition = 0;
+    placeDelayPosition = 0;
     for (int k = 0; k < 8; ++k)
         hrirRowPointers[k] = placeRowPointers[k] = unitImpulse;
     std::memset(placeRows, 0, sizeof placeRows);
     rowFraction = 0.0f;
     crossGain = 1.0f;
     rowsLaidOut = 0;
-    std::memset(listenerRows, 0, sizeof listenerRows);
+    std::memset(&listenerRows, 0, sizeof listenerRows);
     for (auto& s : saturatorState)
         s.reset();
 }

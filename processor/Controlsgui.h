@@ -12,6 +12,7 @@
 #include "CorrectionFilter.h"
 #include "CurveList.h"
 #include "InterpolationFilter.h"
+#include "ListenerRows.h"
 #include "NoiseGenerator.h"
 #include "PlaceRows.h"
 #include "StudioSynthesis.h"
@@ -48,6 +49,7 @@ public:
     static constexpr int panelFrames = 10;
     static constexpr int panelBins = 128;
     static constexpr int delayLength = 300;  // each delay line is kept twice
+    static_assert(delayLength == listenerrows::PairedDelay::length);
     static constexpr int stageFrames = 256;  // frames per pass of the staged chain
 
     explicit Controlsgui(audioMasterCallback audioMaster);  // [host thread]
@@ -249,20 +251,18 @@ private:
     float leftToRightResponse[hrirRowStride];
 
     // 10. Delay lines, each held twice in a row so that every 218-tap window
-    // is contiguous: listener path (left, right), place path (sources 1-4).
-    float hrirDelay[2][2 * delayLength];
+    // is contiguous: listener path (both sides, in pairs), place path
+    // (sources 1-4).
+    listenerrows::PairedDelay hrirDelay;
     float placeDelay[4][2 * delayLength];
-    int32_t hrirDelayPosition;
     int32_t placeDelayPosition;
 
     // 11. Rows of this block: listener path L0 L1 X0 X1 R0 R1 Y0 Y1, place
     // path left and right ear of sources 1-4; and the listener rows blended
-    // once per block, for the left and the right output, laid out tap pair by
-    // tap pair: the pair of the row read with the left delay line, then the
-    // pair of the row read with the right one.
+    // once per block, laid out tap pair by tap pair.
     const float* hrirRowPointers[8];
     const float* placeRowPointers[8];
-    float listenerRows[2][2 * hrirTaps];
+    listenerrows::LaidOutRows listenerRows;
     placerows::PairedRows placeRows[4];  // the place rows of this block, per source
     float rowFraction;   // weight of the second row of each listener pair
     float crossGain;     // g of the cross rows

@@ -16,6 +16,7 @@
 
 #include "Controlsgui.h"
 #include "ModelTables.h"
+#include "ListenerRows.h"
 #include "PlaceRows.h"
 
 #if defined(__SSE__) || defined(__x86_64__)
@@ -85,32 +86,6 @@ inline Float4 load4(const float* p)
 }
 
 inline void store4(float* p, Float4 v) { std::memcpy(p, &v, sizeof v); }
-
-// (a[0], a[1], b[0], b[1])
-inline Float4 loadPairs(const float* a, const float* b)
-{
-    float v[4] = {a[0], a[1], b[0], b[1]};
-    return load4(v);
-}
-
-// Both outputs of the listener path: rows holds, per tap pair p, the pair of
-// the direct row then the pair of the cross row (left: direct with dL, cross
-// with dR; right: cross with dL, direct with dR). Each output is the sum of
-// four partial sums, direct even and odd taps, cross even and odd taps,
-// added as (direct even + cross even) + (direct odd + cross odd).
-inline void listenerDots(const float (*rows)[2 * Controlsgui::hrirTaps], const float* dL, const float* dR,
-                         float& left, float& right)
-{
-    Float4 accL = {0.0f, 0.0f, 0.0f, 0.0f}, accR = accL;
-    for (int t = 0; t < Controlsgui::hrirTaps; t += 2)
-    {
-        const Float4 x = loadPairs(dL + t, dR + t);
-        accL += load4(rows[0] + 2 * t) * x;
-        accR += load4(rows[1] + 2 * t) * x;
-    }
-    left = (accL[0] + accL[2]) + (accL[1] + accL[3]);
-    right = (accR[0] + accR[2]) + (accR[1] + accR[3]);
-}
 
 } // namespace
 
@@ -203,7 +178,7 @@ void Controlsgui::layOutRows(Route route)
     {
         // Blend each row pair: left direct, left cross (times g), right
         // direct, right cross (times g); then lay them out tap pair by tap
-        // pair for listenerDots, the rows read with dL first.
+        // pair.
         const float f = rowFraction;
         const float w0 = 1.0f - f;
         float blended[4][hrirTaps];
@@ -218,14 +193,7 @@ void Controlsgui::layOutRows(Route route)
                 blended[k][t] = (k & 1) ? gain * blend : blend;
             }
         }
-        for (int t = 0; t < hrirTaps; t += 2)
-            for (int j = 0; j < 2; ++j)
-            {
-                listenerRows[0][2 * t + j] = blended[0][t + j];      // left direct, with dL
-                listenerRows[0][2 * t + 2 + j] = blended[1][t + j];  // left cross, with dR
-                listenerRows[1][2 * t + j] = blended[3][t + j];      // right cross, with dL
-                listenerRows[1][2 * t + 2 + j] = blended[2][t + j];  // right direct, with dR
-            }
+        listenerRows.set(blended);
         rowsLaidOut |= 1;
     }
     if (route == Route::places && !(rowsLaidOut & 2))
@@ -279,10 +247,7 @@ inline void Controlsgui::finishInternalSample(Route route, float cL, float cR, c
     }
     else if (route == Route::listener)
     {
-        const int pos = hrirDelayPosition = hrirDelayPosition == 0 ? delayLength - 1 : hrirDelayPosition - 1;
-        hrirDelay[0][pos] = hrirDelay[0][pos + delayLength] = cL;
-        hrirDelay[1][pos] = hrirDelay[1][pos + delayLength] = cR;
-        listenerDots(listenerRows, &hrirDelay[0][pos], &hrirDelay[1][pos], left, right);
+        listenerrows::listenerDots(listenerRows, hrirDelay.push(cL, cR), left, right);
     }
     else
     {
@@ -508,8 +473,12 @@ void Controlsgui::renderStaged(const BlockIo& io, int first, int count, BlockPea
     {
         for (int i = 0; i < count; ++i)
             stagePlaceInput[i] = (cL[i] + cR[i]) * 0.5f;
-        for (int k = 0; k < 4; ++k)
-            convolvers[2 + k].process(stagePlaceInput, stagePlaceOutput[k], size_t(count));
+        // One input through four responses: the forward transforms are shared.
+        convolution::TwoStageConvolver* const group[4] = {&convolvers[2], &convolvers[3], &convolvers[4],
+                                                          &convolvers[5]};
+        float* const outputs[4] = {stagePlaceOutput[0], stagePlaceOutput[1], stagePlaceOutput[2],
+                                   stagePlaceOutput[3]};
+        convolution::TwoStageConvolver::processShared(group, 4, stagePlaceInput, outputs, size_t(count));
     }
     if (studio)
     {

@@ -9,6 +9,7 @@
 #endif
 
 #include "RealFFT.h"
+#include "RealFFTKernels.h"
 #include "TestSignals.h"
 
 using realfft::RealFFT;
@@ -195,6 +196,36 @@ TEST(RealFFT, KnownSpectra)
         EXPECT_NEAR(ss.re[k], 0.0, 1e-4) << k;
         EXPECT_NEAR(ss.im[k], k == 1 ? -(n / 2.0) : 0.0, 1e-4) << k;
     }
+}
+
+// The four-lane passes (where the processor has AVX) give the bits of the
+// two-lane ones, whole and in steps, forward and inverse.
+TEST(RealFFT, WidePassesGiveTheSameBits)
+{
+    const auto run = [](bool wide, size_t n, const std::vector<float>& x, Spectrum& s, std::vector<float>& back,
+                        Spectrum& stepped) {
+        realfft::details::UseAvx(wide);
+        RealFFT fft;
+        ASSERT_TRUE(fft.init(n));
+        fft.fft(x.data(), s.re.data(), s.im.data());
+        back.assign(n, 0.0f);
+        fft.ifft(back.data(), s.re.data(), s.im.data());
+        for (size_t step = 0; step < fft.stepCount(); ++step)
+            fft.fftStep(step, x.data(), stepped.re.data(), stepped.im.data());
+    };
+    for (size_t n = 2; n <= 16384; n *= 2) {
+        const auto x = testsignals::RandomSignal(n, unsigned(n));
+        Spectrum narrow(n), wide(n), narrowSteps(n), wideSteps(n);
+        std::vector<float> narrowBack, wideBack;
+        run(false, n, x, narrow, narrowBack, narrowSteps);
+        run(true, n, x, wide, wideBack, wideSteps);
+        EXPECT_EQ(wide.re, narrow.re) << n;
+        EXPECT_EQ(wide.im, narrow.im) << n;
+        EXPECT_EQ(wideBack, narrowBack) << n;
+        EXPECT_EQ(wideSteps.re, narrow.re) << n;
+        EXPECT_EQ(narrowSteps.im, narrow.im) << n;
+    }
+    realfft::details::UseAvx(true);
 }
 
 TEST(RealFFT, InitSizes)
