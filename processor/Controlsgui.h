@@ -348,12 +348,12 @@ private:
     std::string makerFolder;
     std::string productFolder;
 
-    // Scratch of one pass of the staged chain, per channel: the input, the 4x filter's
-    // outputs by quarter (frame i in column i + 2, after the two frames before
-    // the pass), the internal samples, the saturated ones, the corrected ones;
-    // the place convolvers' input and outputs, the studio convolvers' outputs;
-    // the outputs at the internal rate (frame i at i + 5, after the five
-    // before the pass) and back at the output rate.
+    // Scratch of one pass of the staged chain, per channel: the input, the 4x
+    // filter's outputs by quarter (frame i in column i + 2, after the two
+    // frames before the pass), the internal samples, the saturated ones, the
+    // corrected ones; the place convolvers' input and outputs, the studio
+    // convolvers' outputs; the outputs at the internal rate (frame i at i + 5,
+    // after the five before the pass) and back at the output rate.
     float stageInput[2][stageFrames];
     float stageQuarters[2][4][stageFrames + 2];
     float stageInternal[2][stageFrames];
