@@ -10,6 +10,26 @@
 namespace realfft {
 namespace details {
 
+// The arithmetic again, compiled for AVX.
+namespace wide {
+#ifdef QUILLATONE_FFT_HAS_AVX
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx")
+#endif
+#endif
+#include "RealFFTArithmetic.h"
+#ifdef QUILLATONE_FFT_HAS_AVX
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+#endif
+} // namespace wide
+
 namespace {
 
 typedef double Double4 __attribute__((vector_size(32)));
@@ -67,12 +87,12 @@ QUILLATONE_FFT_AVX void FirstStageAvx(const Stage& st, const double* w, const do
 {
     const size_t q4 = st.n / 4;
     for (size_t p = 0; p < q4; p += 4) {
-        Butterfly<Double4> b(Load4(xr + p), Load4(xi + p), Load4(xr + p + q4), Load4(xi + p + q4),
+        wide::Butterfly<Double4> b(Load4(xr + p), Load4(xi + p), Load4(xr + p + q4), Load4(xi + p + q4),
                              Load4(xr + p + 2 * q4), Load4(xi + p + 2 * q4), Load4(xr + p + 3 * q4),
                              Load4(xi + p + 3 * q4));
-        Rotate(b.t1r, b.t1i, Load4(w + p), Load4(w + q4 + p));
-        Rotate(b.t2r, b.t2i, Load4(w + 2 * q4 + p), Load4(w + 3 * q4 + p));
-        Rotate(b.t3r, b.t3i, Load4(w + 4 * q4 + p), Load4(w + 5 * q4 + p));
+        wide::Rotate(b.t1r, b.t1i, Load4(w + p), Load4(w + q4 + p));
+        wide::Rotate(b.t2r, b.t2i, Load4(w + 2 * q4 + p), Load4(w + 3 * q4 + p));
+        wide::Rotate(b.t3r, b.t3i, Load4(w + 4 * q4 + p), Load4(w + 5 * q4 + p));
         const Double4* parts[2][4] = {{&b.t0r, &b.t1r, &b.t2r, &b.t3r}, {&b.t0i, &b.t1i, &b.t2i, &b.t3i}};
         double* out[2] = {yr + 4 * p, yi + 4 * p};
         for (int c = 0; c < 2; ++c) {
@@ -105,12 +125,12 @@ QUILLATONE_FFT_AVX void Stage4Avx(const Stage& st, const double* w, const double
         double* y0r = yr + stride * 4 * p;
         double* y0i = yi + stride * 4 * p;
         for (size_t q = 0; q < stride; q += 4) {
-            Butterfly<Double4> b(Load4(ar + q), Load4(ai + q), Load4(ar + q + s), Load4(ai + q + s),
+            wide::Butterfly<Double4> b(Load4(ar + q), Load4(ai + q), Load4(ar + q + s), Load4(ai + q + s),
                                  Load4(ar + q + 2 * s), Load4(ai + q + 2 * s), Load4(ar + q + 3 * s),
                                  Load4(ai + q + 3 * s));
-            Rotate(b.t1r, b.t1i, w1r, w1i);
-            Rotate(b.t2r, b.t2i, w2r, w2i);
-            Rotate(b.t3r, b.t3i, w3r, w3i);
+            wide::Rotate(b.t1r, b.t1i, w1r, w1i);
+            wide::Rotate(b.t2r, b.t2i, w2r, w2i);
+            wide::Rotate(b.t3r, b.t3i, w3r, w3i);
             Store4(y0r + q, b.t0r);
             Store4(y0i + q, b.t0i);
             Store4(y0r + q + stride, b.t1r);
@@ -126,7 +146,7 @@ QUILLATONE_FFT_AVX void Stage4Avx(const Stage& st, const double* w, const double
 QUILLATONE_FFT_AVX void LastStage4Avx(size_t stride, const double* xr, const double* xi, double* yr, double* yi)
 {
     for (size_t q = 0; q < stride; q += 4) {
-        Butterfly<Double4> b(Load4(xr + q), Load4(xi + q), Load4(xr + q + stride), Load4(xi + q + stride),
+        wide::Butterfly<Double4> b(Load4(xr + q), Load4(xi + q), Load4(xr + q + stride), Load4(xi + q + stride),
                              Load4(xr + q + 2 * stride), Load4(xi + q + 2 * stride), Load4(xr + q + 3 * stride),
                              Load4(xi + q + 3 * stride));
         Store4(yr + q, b.t0r);
@@ -169,7 +189,7 @@ QUILLATONE_FFT_AVX size_t SplitAvx(const double* zr, const double* zi, const dou
     size_t k = 1;
     for (; k + 4 <= half; k += 4) {
         Double4 xr, xi, yr, yi;
-        SplitBins(Load4(zr + k), Load4(zi + k), Reverse4(Load4(zr + m - k - 3)), Reverse4(Load4(zi + m - k - 3)),
+        wide::SplitBins(Load4(zr + k), Load4(zi + k), Reverse4(Load4(zr + m - k - 3)), Reverse4(Load4(zi + m - k - 3)),
                   Load4(c + k), Load4(sn + k), xr, xi, yr, yi);
         StoreFloat4(re + k, xr);
         StoreFloat4(im + k, xi);
@@ -186,7 +206,7 @@ QUILLATONE_FFT_AVX size_t MergeAvx(const float* re, const float* im, const doubl
     size_t k = 1;
     for (; k + 4 <= half; k += 4) {
         Double4 xr, xi, yr, yi;
-        MergeBins(LoadFloat4(re + k), LoadFloat4(im + k), Reverse4(LoadFloat4(re + m - k - 3)),
+        wide::MergeBins(LoadFloat4(re + k), LoadFloat4(im + k), Reverse4(LoadFloat4(re + m - k - 3)),
                   Reverse4(LoadFloat4(im + m - k - 3)), Load4(c + k), Load4(sn + k), xr, xi, yr, yi);
         Store4(zr + k, xr);
         Store4(zi + k, xi);
