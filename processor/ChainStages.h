@@ -44,12 +44,14 @@ inline void pushHistory(float history[6], float x)
     history[0] = x;
 }
 
-// [audio thread]
-inline void interpolatorCoefficients(const InterpolatorSet& set, const float h[6], float c[6])
+// T is float, or a vector of floats taking one history per lane with the
+// same arithmetic. [audio thread]
+template <typename T>
+inline void interpolatorCoefficients(const InterpolatorSet& set, const T h[6], T c[6])
 {
-    const float e1 = h[2] + h[3], o1 = h[2] - h[3];
-    const float e2 = h[1] + h[4], o2 = h[1] - h[4];
-    const float e3 = h[0] + h[5], o3 = h[0] - h[5];
+    const T e1 = h[2] + h[3], o1 = h[2] - h[3];
+    const T e2 = h[1] + h[4], o2 = h[1] - h[4];
+    const T e3 = h[0] + h[5], o3 = h[0] - h[5];
     for (int j = 0; j < 6; j += 2)
     {
         c[j] = set.weights[j][0] * e1 + set.weights[j][1] * e2 + set.weights[j][2] * e3;
@@ -58,7 +60,8 @@ inline void interpolatorCoefficients(const InterpolatorSet& set, const float h[6
 }
 
 // [audio thread]
-inline float interpolate(const float c[6], float z)
+template <typename T>
+inline T interpolate(const T c[6], float z)
 {
     return ((((c[5] * z + c[4]) * z + c[3]) * z + c[2]) * z + c[1]) * z + c[0];
 }
@@ -119,6 +122,40 @@ inline float runSaturator(const SaturatorCoefficients& k, SaturatorState& s, flo
     return float(out);
 }
 
+// Both channels' saturators over count samples, in place: each lane runs
+// the very arithmetic of runSaturator. [audio thread]
+inline void runSaturatorPair(const SaturatorCoefficients& k, SaturatorState& left, SaturatorState& right,
+                             float* l, float* r, int count)
+{
+    typedef double Double2 __attribute__((vector_size(16)));
+    typedef long long Mask2 __attribute__((vector_size(16)));
+    Double2 y1 = {left.y1, right.y1}, y2 = {left.y2, right.y2};
+    Double2 p1 = {left.p1, right.p1}, p2 = {left.p2, right.p2};
+    const Double2 lower = {-1.0, -1.0}, upper = {1.0, 1.0};
+    for (int i = 0; i < count; ++i)
+    {
+        const Double2 v = {double(l[i]), double(r[i])};
+        const Double2 y = (k.inputScale * v - k.a1 * y1 - k.a2 * y2) / k.a0;
+        y2 = y1;
+        y1 = y;
+        // y < -1 ? -1 : (y > 1 ? 1 : y), lane by lane
+        const Mask2 below = y < lower, above = y > upper;
+        const Mask2 inner = (above & Mask2(upper)) | (~above & Mask2(y));
+        const Double2 z = Double2((below & Mask2(lower)) | (~below & inner));
+        const Double2 p =
+            z * (1.01296461 + z * (-0.045444347 + z * (-0.0445797145 + z * (0.197220564 + z * -0.121552408))));
+        const Double2 out = (k.a0 * p + k.a1 * p1 + k.a2 * p2) / k.inputScale;
+        p2 = p1;
+        p1 = p;
+        l[i] = float(out[0]);
+        r[i] = float(out[1]);
+    }
+    left.y1 = y1[0], right.y1 = y1[1];
+    left.y2 = y2[0], right.y2 = y2[1];
+    left.p1 = p1[0], right.p1 = p1[1];
+    left.p2 = p2[0], right.p2 = p2[1];
+}
+
 // ---------------------------------------------------------------------------
 // Output peaking stage: a second-order all-pass centred at 21 kHz; the result
 // boosts the all-pass's difference band by 9.7 and applies the output gain.
@@ -162,6 +199,33 @@ inline float runPeaking(const PeakingCoefficients& c, PeakingState& s, float o)
     s.y2 = s.y1;
     s.y1 = y;
     return ((o - y) * 9.7f + (o + y)) * (0.5f * 6.0f);
+}
+
+// Both channels' peaking stages over count samples: each lane runs the very
+// arithmetic of runPeaking. [audio thread]
+inline void runPeakingPair(const PeakingCoefficients& c, PeakingState& left, PeakingState& right, const float* inL,
+                           const float* inR, float* outL, float* outR, int count)
+{
+    typedef float Float4 __attribute__((vector_size(16)));
+    const float n = (c.m + 1.0f) * c.k;
+    Float4 o1 = {left.o1, right.o1, 0.0f, 0.0f}, o2 = {left.o2, right.o2, 0.0f, 0.0f};
+    Float4 y1 = {left.y1, right.y1, 0.0f, 0.0f}, y2 = {left.y2, right.y2, 0.0f, 0.0f};
+    for (int i = 0; i < count; ++i)
+    {
+        const Float4 o = {inL[i], inR[i], 0.0f, 0.0f};
+        const Float4 y = c.m * o + n * o1 + o2 - n * y1 - c.m * y2;
+        o2 = o1;
+        o1 = o;
+        y2 = y1;
+        y1 = y;
+        const Float4 result = ((o - y) * 9.7f + (o + y)) * (0.5f * 6.0f);
+        outL[i] = result[0];
+        outR[i] = result[1];
+    }
+    left.o1 = o1[0], right.o1 = o1[1];
+    left.o2 = o2[0], right.o2 = o2[1];
+    left.y1 = y1[0], right.y1 = y1[1];
+    left.y2 = y2[0], right.y2 = y2[1];
 }
 
 // ---------------------------------------------------------------------------

@@ -189,8 +189,7 @@ void Controlsgui::clearAudioState()
     std::memset(inputHistory, 0, sizeof inputHistory);
     std::memset(outputHistory, 0, sizeof outputHistory);
     interpolatedOutput[0] = interpolatedOutput[1] = 0.0f;
-    for (auto& s : interpolationState)
-        s.reset();
+    interpolationState.reset();
     for (auto& s : peakingState)
         s.reset();
     correctionState.reset();

@@ -201,9 +201,11 @@ private:
     Route currentRoute() const;
     void layOutRows(Route route);
     bool onFixedGrid() const;
+    void saturateInternalSample(float sL, float sR, float& vL, float& vR);
     void correctInternalSample(float sL, float sR, float& cL, float& cR);
     void finishInternalSample(Route route, float cL, float cR, const float placeOutputs[4], float studioL,
-                              float studioR);
+                              float studioR, bool gateOpen, float& outL, float& outR);
+    bool gateForNextSample() const;
     void emitFrame(const BlockIo& io, int n, float z2, BlockPeaks& peaks);
     void renderFrameByFrame(const BlockIo& io, int first, int count, BlockPeaks& peaks);
     void renderStaged(const BlockIo& io, int first, int count, BlockPeaks& peaks);
@@ -228,7 +230,7 @@ private:
     float inputHistory[2][6];
     float outputHistory[2][6];
     float interpolatedOutput[2];
-    interpolation::FilterState interpolationState[2];
+    interpolation::PairState interpolationState;  // both channels
 
     // 6. Output peaking stage.
     chain::PeakingCoefficients peakingCoefficients;
@@ -270,8 +272,10 @@ private:
     chain::SaturatorState saturatorState[2];
     chain::SaturatorCoefficients saturatorCoefficients;
 
-    // 13. The 4x stage's filter: 9 feed-forward then 8 feedback values.
+    // 13. The 4x stage's filter: 9 feed-forward then 8 feedback values; and
+    // the same widened for both channels, once per block.
     float interpolationFilter[interpolation::coefficientCount];
+    interpolation::PairCoefficients interpolationPair;
 
     // 14. Correction coefficient records: two groups of ten with a pointer
     // table each; the chain runs record 0 of coefficientTable.
@@ -344,12 +348,22 @@ private:
     std::string makerFolder;
     std::string productFolder;
 
-    // Scratch of one pass of the staged chain: the corrected samples, the
-    // place convolvers' input and outputs, the studio convolvers' outputs.
+    // Scratch of one pass of the staged chain, per channel: the input, the 4x
+    // filter's outputs by quarter (frame i in column i + 2, after the two
+    // frames before the pass), the internal samples, the saturated ones, the
+    // corrected ones; the place convolvers' input and outputs, the studio
+    // convolvers' outputs; the outputs at the internal rate (frame i at i + 5,
+    // after the five before the pass) and back at the output rate.
+    float stageInput[2][stageFrames];
+    float stageQuarters[2][4][stageFrames + 2];
+    float stageInternal[2][stageFrames];
+    float stageSaturated[2][stageFrames];
     float stageCorrected[2][stageFrames];
     float stagePlaceInput[stageFrames];
     float stagePlaceOutput[4][stageFrames];
     float stageStudio[2][stageFrames];
+    float stageFinished[2][stageFrames + 5];
+    float stageInterpolated[2][stageFrames];
     bool frameByFrame = false;
 
     // Per-instance noise: the chain's (both channels, left first) and the

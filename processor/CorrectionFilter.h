@@ -124,6 +124,28 @@ struct CorrectionPairState
     }
 };
 
+// The direct path of both channels, added to the section sums: sums holds
+// the two partial sums of the left channel, then the right's. [audio thread]
+inline void finishCorrectionPair(const CorrectionPairRecord& r, CorrectionPairState& state, float vL, float vR,
+                                 const float sums[4], float& cL, float& cR)
+{
+    const float in[2] = {vL, vR};
+    float out[2];
+    for (int c = 0; c < 2; ++c)
+    {
+        float* h = state.history[c];
+        float direct = r.direct[directTapCount] * in[c];
+        for (int m = 0; m < directTapCount; ++m)
+            direct += r.direct[m] * h[m];
+        for (int m = directTapCount - 1; m > 0; --m)
+            h[m] = h[m - 1];
+        h[0] = in[c];
+        out[c] = (sums[2 * c] + sums[2 * c + 1]) + direct;
+    }
+    cL = out[0];
+    cR = out[1];
+}
+
 // Runs vL and vR through the filter and writes the corrected samples.
 // [audio thread]
 inline void processCorrectionPair(const CorrectionPairRecord& r, CorrectionPairState& state, float vL, float vR,
@@ -151,20 +173,18 @@ inline void processCorrectionPair(const CorrectionPairRecord& r, CorrectionPairS
         store(state.w1[p], n);
     }
     const Lanes sums = onCurrent + onPrevious;  // (0 + 1, 2 + 3) per channel
-    const float in[2] = {vL, vR};
-    float out[2];
-    for (int c = 0; c < 2; ++c)
-    {
-        float* h = state.history[c];
-        float direct = r.direct[directTapCount] * in[c];
-        for (int m = 0; m < directTapCount; ++m)
-            direct += r.direct[m] * h[m];
-        for (int m = directTapCount - 1; m > 0; --m)
-            h[m] = h[m - 1];
-        h[0] = in[c];
-        out[c] = (sums[2 * c] + sums[2 * c + 1]) + direct;
-    }
-    cL = out[0];
-    cR = out[1];
+    const float partial[4] = {sums[0], sums[1], sums[2], sums[3]};
+    finishCorrectionPair(r, state, vL, vR, partial, cL, cR);
 }
+
+// Runs count samples of both channels through the filter: cL[i], cR[i] get
+// what processCorrectionPair gives for vL[i], vR[i] in turn. Processors with
+// AVX run two section pairs per step with the very same arithmetic in each
+// lane, so every processor gives the same bits. [audio thread]
+void processCorrectionPass(const CorrectionPairRecord& r, CorrectionPairState& state, const float* vL,
+                           const float* vR, float* cL, float* cR, int count);
+
+// The same, four lanes wide, as processors without AVX run it. [audio thread]
+void processCorrectionPassFourLanes(const CorrectionPairRecord& r, CorrectionPairState& state, const float* vL,
+                                    const float* vR, float* cL, float* cR, int count);
 }

@@ -55,4 +55,103 @@ inline float runFilter(const float* coefficients, FilterState& state, float u)
     return float(sum);
 }
 
+// Both channels at once, left in lane 0 and right in lane 1, each lane with
+// the very arithmetic of runFilter.
+typedef double Double2 __attribute__((vector_size(16)));
+
+// The 17 coefficients widened once, each in both lanes.
+struct PairCoefficients
+{
+    Double2 c[coefficientCount];
+
+    // [audio thread]
+    void set(const float* coefficients)
+    {
+        for (int k = 0; k < coefficientCount; ++k)
+            c[k] = Double2{double(coefficients[k]), double(coefficients[k])};
+    }
+};
+
+// Both channels' histories, laid out as in FilterState.
+struct PairState
+{
+    Double2 input[2 * feedbackCount];
+    Double2 output[2 * feedbackCount];
+    int newest;
+
+    // [any thread, not while the audio thread runs this state]
+    void reset()
+    {
+        for (int k = 0; k < 2 * feedbackCount; ++k)
+            input[k] = output[k] = Double2{0.0, 0.0};
+        newest = 0;
+    }
+};
+
+// Runs (uL, uR) through both filters and writes their outputs. [audio thread]
+inline void runFilterPair(const PairCoefficients& k, PairState& state, float uL, float uR, float& yL, float& yR)
+{
+    const Double2 x = {double(uL), double(uR)};
+    const Double2* in = state.input + state.newest;
+    const Double2* out = state.output + state.newest;
+    Double2 sum = k.c[0] * x;
+    for (int j = 0; j < feedbackCount; ++j)
+        sum += k.c[1 + j] * in[j];
+    for (int j = 0; j < feedbackCount; ++j)
+        sum += k.c[feedForwardCount + j] * out[j];
+    const int at = state.newest = state.newest == 0 ? feedbackCount - 1 : state.newest - 1;
+    state.input[at] = state.input[at + feedbackCount] = x;
+    state.output[at] = state.output[at + feedbackCount] = sum;
+    yL = float(sum[0]);
+    yR = float(sum[1]);
+}
+
+// Frames of both channels, each input frame x followed by three zeros, so
+// four outputs per frame: the outputs of frame i go to yL[q][i] and yR[q][i]
+// (q = 0..3). The same as runFilterPair on those inputs in turn, with the
+// histories in a straight line rather than a ring. [audio thread]
+inline void runFilterPass(const PairCoefficients& k, PairState& state, const float* xL, const float* xR, int count,
+                          float* const yL[4], float* const yR[4])
+{
+    constexpr int chunk = 64;
+    Double2 in[feedbackCount + 4 * chunk];   // oldest first
+    Double2 out[feedbackCount + 4 * chunk];
+    for (int j = 0; j < feedbackCount; ++j)
+    {
+        in[feedbackCount - 1 - j] = state.input[state.newest + j];
+        out[feedbackCount - 1 - j] = state.output[state.newest + j];
+    }
+    for (int start = 0; start < count; start += chunk)
+    {
+        const int n = count - start < chunk ? count - start : chunk;
+        for (int i = 0; i < n; ++i)
+            for (int q = 0; q < 4; ++q)
+            {
+                const int at = feedbackCount + 4 * i + q;
+                const Double2 x = q == 0 ? Double2{double(xL[start + i]), double(xR[start + i])} : Double2{0.0, 0.0};
+                in[at] = x;
+                Double2 sum = k.c[0] * x;
+                for (int j = 0; j < feedbackCount; ++j)
+                    sum += k.c[1 + j] * in[at - 1 - j];
+                for (int j = 0; j < feedbackCount; ++j)
+                    sum += k.c[feedForwardCount + j] * out[at - 1 - j];
+                out[at] = sum;
+                yL[q][start + i] = float(sum[0]);
+                yR[q][start + i] = float(sum[1]);
+            }
+        // The newest eight to the front for the next chunk.
+        for (int j = 0; j < feedbackCount; ++j)
+        {
+            in[j] = in[4 * n + j];
+            out[j] = out[4 * n + j];
+        }
+    }
+    state.newest = 0;
+    for (int j = 0; j < feedbackCount; ++j)
+    {
+        state.input[j] = state.input[j + feedbackCount] = in[feedbackCount - 1 - j];
+        state.output[j] = state.output[j + feedbackCount] = out[feedbackCount - 1 - j];
+    }
+}
+
 } // namespace interpolation

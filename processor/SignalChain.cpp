@@ -72,6 +72,21 @@ inline void readFrame(const float* in0, const float* in1, int n, float& xL, floa
     xR = boundedInput(in1[n]);
 }
 
+// std::fmax(peak, x) for a peak that starts at 0 and so is never NaN: a
+// NaN x leaves it as it is; peak and x are never negative. No library call.
+inline float raisePeak(float peak, float x) { return x > peak ? x : peak; }
+
+typedef float Float4 __attribute__((vector_size(16)));
+
+inline Float4 load4(const float* p)
+{
+    Float4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline void store4(float* p, Float4 v) { std::memcpy(p, &v, sizeof v); }
+
 } // namespace
 
 void Controlsgui::updateSampleRateFilters()
@@ -189,22 +204,29 @@ void Controlsgui::layOutRows(Route route)
     }
 }
 
-// Gain, noise, saturator and correction (record 0 of the block, for both
-// channels) of one internal sample.
+// Gain, noise and saturator of one internal sample, both channels.
+inline void Controlsgui::saturateInternalSample(float sL, float sR, float& vL, float& vR)
+{
+    const float nL = 6.0f * sL + chainNoise.next();
+    const float nR = 6.0f * sR + chainNoise.next();
+    vL = chain::runSaturator(saturatorCoefficients, saturatorState[0], nL);
+    vR = chain::runSaturator(saturatorCoefficients, saturatorState[1], nR);
+}
+
+// The same and the correction (record 0 of the block, for both channels).
 inline void Controlsgui::correctInternalSample(float sL, float sR, float& cL, float& cR)
 {
-    float vL = 6.0f * sL + chainNoise.next();
-    float vR = 6.0f * sR + chainNoise.next();
-    vL = chain::runSaturator(saturatorCoefficients, saturatorState[0], vL);
-    vR = chain::runSaturator(saturatorCoefficients, saturatorState[1], vR);
+    float vL, vR;
+    saturateInternalSample(sL, sR, vL, vR);
     correction::processCorrectionPair(correctionLayout, correctionState, vL, vR, cL, cR);
 }
 
 // The rest of one internal sample once its convolvers have run: the routing
 // (placeOutputs: the four place convolvers' outputs), the studio mix, gate and
-// trim, into the output histories.
+// trim, as they enter the output history.
 inline void Controlsgui::finishInternalSample(Route route, float cL, float cR, const float placeOutputs[4],
-                                              float studioL, float studioR)
+                                              float studioL, float studioR, bool gateOpen, float& outL,
+                                              float& outR)
 {
     float left, right;
     if (route == Route::places)
@@ -233,7 +255,7 @@ inline void Controlsgui::finishInternalSample(Route route, float cL, float cR, c
         right = cR;
     }
 
-    if (wetGateOpen)
+    if (gateOpen)
     {
         const int s = studioIndex < 0 ? 0 : (studioIndex > 6 ? 6 : studioIndex);
         const float g = datafiles::studioTable[s].gain;
@@ -244,8 +266,14 @@ inline void Controlsgui::finishInternalSample(Route route, float cL, float cR, c
     {
         left = right = 0.0f;
     }
-    chain::pushHistory(outputHistory[0], left * 0.125f);
-    chain::pushHistory(outputHistory[1], right * 0.125f);
+    outL = left * 0.125f;
+    outR = right * 0.125f;
+}
+
+// The gate each internal sample after the current output frame runs with.
+inline bool Controlsgui::gateForNextSample() const
+{
+    return (headphoneCurveLoaded && referenceCurveLoaded) || decodeSelector(params[pMode]) == modePlaces;
 }
 
 Controlsgui::Route Controlsgui::currentRoute() const
@@ -271,12 +299,11 @@ inline void Controlsgui::emitFrame(const BlockIo& io, int n, float z2, BlockPeak
     if (io.out1)
         io.out1[n] = stereoOutput ? resultR : resultL;
 
-    wetGateOpen =
-        ((headphoneCurveLoaded && referenceCurveLoaded) || decodeSelector(params[pMode]) == modePlaces) ? 1 : 0;
+    wetGateOpen = gateForNextSample() ? 1 : 0;
 
-    peaks.outL = std::fmax(peaks.outL, std::fabs(resultL));
+    peaks.outL = raisePeak(peaks.outL, std::fabs(resultL));
     if (io.out1)
-        peaks.outR = std::fmax(peaks.outR, std::fabs(io.out1[n]));
+        peaks.outR = raisePeak(peaks.outR, std::fabs(io.out1[n]));
 }
 
 // Frames [first, first + count), each through the whole chain in turn, the
@@ -294,10 +321,11 @@ void Controlsgui::renderFrameByFrame(const BlockIo& io, int first, int count, Bl
 
         for (int q = 0; q < 4; ++q)
         {
-            const float uL = q == 0 ? xL : 0.0f;
-            const float uR = q == 0 ? xR : 0.0f;
-            chain::pushHistory(inputHistory[0], interpolation::runFilter(interpolationFilter, interpolationState[0], uL));
-            chain::pushHistory(inputHistory[1], interpolation::runFilter(interpolationFilter, interpolationState[1], uR));
+            float yL, yR;
+            interpolation::runFilterPair(interpolationPair, interpolationState, q == 0 ? xL : 0.0f,
+                                         q == 0 ? xR : 0.0f, yL, yR);
+            chain::pushHistory(inputHistory[0], yL);
+            chain::pushHistory(inputHistory[1], yR);
             if (internalPhase < quarterStep)
             {
                 float aL[6], aR[6];
@@ -324,7 +352,11 @@ void Controlsgui::renderFrameByFrame(const BlockIo& io, int first, int count, Bl
                         convolvers[0].process(&cL, &studioL, 1);
                         convolvers[1].process(&cR, &studioR, 1);
                     }
-                    finishInternalSample(route, cL, cR, placeOutputs, studioL, studioR);
+                    float outL, outR;
+                    finishInternalSample(route, cL, cR, placeOutputs, studioL, studioR, wetGateOpen != 0, outL,
+                                         outR);
+                    chain::pushHistory(outputHistory[0], outL);
+                    chain::pushHistory(outputHistory[1], outR);
                     internalPhase += step;
                 }
             }
@@ -334,8 +366,8 @@ void Controlsgui::renderFrameByFrame(const BlockIo& io, int first, int count, Bl
         // Only the last phase's output value is kept, so it is the only one
         // computed.
         emitFrame(io, n, (1.0f - float(internalPhase / step)) - 0.5f, peaks);
-        peaks.inL = std::fmax(peaks.inL, std::fabs(xL));
-        peaks.inR = std::fmax(peaks.inR, std::fabs(xR));
+        peaks.inL = raisePeak(peaks.inL, std::fabs(xL));
+        peaks.inR = raisePeak(peaks.inR, std::fabs(xR));
     }
 }
 
@@ -352,6 +384,8 @@ bool Controlsgui::onFixedGrid() const
 // grid the internal sample sits at z = -0.5 of the input history and the
 // output is read at z2 = 0.5, the values the frame-by-frame road computes
 // there; the phase itself returns to 0 after every frame and is left alone.
+// The stages without recursion (the interpolators) run four frames at a time,
+// one frame per lane.
 void Controlsgui::renderStaged(const BlockIo& io, int first, int count, BlockPeaks& peaks)
 {
     const Route route = currentRoute();
@@ -362,30 +396,77 @@ void Controlsgui::renderStaged(const BlockIo& io, int first, int count, BlockPea
 
     // 1. Every stage before the convolvers, for the whole pass. The whole
     // input of the pass is read here, before any output is written.
+    // 1a. The 4x filter, its outputs by quarter; the history before the pass
+    // (newest first) in columns 1 and 0.
+    for (int c = 0; c < 2; ++c)
+    {
+        const float* h = inputHistory[c];
+        float(*y)[stageFrames + 2] = stageQuarters[c];
+        y[0][0] = y[1][0] = 0.0f;
+        y[2][0] = h[5];
+        y[3][0] = h[4];
+        y[0][1] = h[3];
+        y[1][1] = h[2];
+        y[2][1] = h[1];
+        y[3][1] = h[0];
+    }
     for (int i = 0; i < count; ++i)
     {
         float xL, xR;
         readFrame(io.in0, io.in1, first + i, xL, xR);
-        float sL = 0.0f, sR = 0.0f;
-        for (int q = 0; q < 4; ++q)
-        {
-            const float uL = q == 0 ? xL : 0.0f;
-            const float uR = q == 0 ? xR : 0.0f;
-            chain::pushHistory(inputHistory[0], interpolation::runFilter(interpolationFilter, interpolationState[0], uL));
-            chain::pushHistory(inputHistory[1], interpolation::runFilter(interpolationFilter, interpolationState[1], uR));
-            if (q == 0)
-            {
-                float aL[6], aR[6];
-                chain::interpolatorCoefficients(chain::setA, inputHistory[0], aL);
-                chain::interpolatorCoefficients(chain::setA, inputHistory[1], aR);
-                sL = chain::interpolate(aL, -0.5f);
-                sR = chain::interpolate(aR, -0.5f);
-            }
-        }
-        correctInternalSample(sL, sR, cL[i], cR[i]);
-        peaks.inL = std::fmax(peaks.inL, std::fabs(xL));
-        peaks.inR = std::fmax(peaks.inR, std::fabs(xR));
+        stageInput[0][i] = xL;
+        stageInput[1][i] = xR;
+        peaks.inL = raisePeak(peaks.inL, std::fabs(xL));
+        peaks.inR = raisePeak(peaks.inR, std::fabs(xR));
     }
+    {
+        float* const yL[4] = {&stageQuarters[0][0][2], &stageQuarters[0][1][2], &stageQuarters[0][2][2],
+                              &stageQuarters[0][3][2]};
+        float* const yR[4] = {&stageQuarters[1][0][2], &stageQuarters[1][1][2], &stageQuarters[1][2][2],
+                              &stageQuarters[1][3][2]};
+        interpolation::runFilterPass(interpolationPair, interpolationState, stageInput[0], stageInput[1], count, yL,
+                                     yR);
+    }
+    // 1b. The internal samples: the six newest filter outputs after each
+    // frame's first quarter, at z = -0.5.
+    for (int c = 0; c < 2; ++c)
+    {
+        const float(*y)[stageFrames + 2] = stageQuarters[c];
+        float* s = stageInternal[c];
+        int i = 0;
+        for (; i + 4 <= count; i += 4)
+        {
+            const Float4 h[6] = {load4(&y[0][i + 2]), load4(&y[3][i + 1]), load4(&y[2][i + 1]),
+                                 load4(&y[1][i + 1]), load4(&y[0][i + 1]), load4(&y[3][i])};
+            Float4 a[6];
+            chain::interpolatorCoefficients(chain::setA, h, a);
+            store4(s + i, chain::interpolate(a, -0.5f));
+        }
+        for (; i < count; ++i)
+        {
+            const float h[6] = {y[0][i + 2], y[3][i + 1], y[2][i + 1], y[1][i + 1], y[0][i + 1], y[3][i]};
+            float a[6];
+            chain::interpolatorCoefficients(chain::setA, h, a);
+            s[i] = chain::interpolate(a, -0.5f);
+        }
+        float* h = inputHistory[c];
+        h[0] = y[3][count + 1];
+        h[1] = y[2][count + 1];
+        h[2] = y[1][count + 1];
+        h[3] = y[0][count + 1];
+        h[4] = y[3][count];
+        h[5] = y[2][count];
+    }
+    // 1c. Gain and noise, the saturator; 1d. the correction filter.
+    for (int i = 0; i < count; ++i)
+    {
+        stageSaturated[0][i] = 6.0f * stageInternal[0][i] + chainNoise.next();
+        stageSaturated[1][i] = 6.0f * stageInternal[1][i] + chainNoise.next();
+    }
+    chain::runSaturatorPair(saturatorCoefficients, saturatorState[0], saturatorState[1], stageSaturated[0],
+                            stageSaturated[1], count);
+    correction::processCorrectionPass(correctionLayout, correctionState, stageSaturated[0], stageSaturated[1], cL, cR,
+                                      count);
 
     // 2. Each active convolver once over the pass.
     if (route == Route::places)
@@ -405,7 +486,14 @@ void Controlsgui::renderStaged(const BlockIo& io, int first, int count, BlockPea
         convolvers[1].process(cR, stageStudio[1], size_t(count));
     }
 
-    // 3. The rest, frame by frame.
+    // 3. The rest. 3a. Routing, studio mix, gate and trim, frame by frame,
+    // after the five outputs before the pass (oldest first). The first frame
+    // runs with the gate the last block left, the others with the one each
+    // output frame sets.
+    for (int c = 0; c < 2; ++c)
+        for (int k = 0; k < 5; ++k)
+            stageFinished[c][k] = outputHistory[c][4 - k];
+    const bool gate = gateForNextSample();
     for (int i = 0; i < count; ++i)
     {
         float placeOutputs[4] = {0.0f, 0.0f, 0.0f, 0.0f};
@@ -413,8 +501,51 @@ void Controlsgui::renderStaged(const BlockIo& io, int first, int count, BlockPea
             for (int k = 0; k < 4; ++k)
                 placeOutputs[k] = stagePlaceOutput[k][i];
         finishInternalSample(route, cL[i], cR[i], placeOutputs, studio ? stageStudio[0][i] : 0.0f,
-                             studio ? stageStudio[1][i] : 0.0f);
-        emitFrame(io, first + i, 0.5f, peaks);
+                             studio ? stageStudio[1][i] : 0.0f, i == 0 ? wetGateOpen != 0 : gate,
+                             stageFinished[0][i + 5], stageFinished[1][i + 5]);
+    }
+    wetGateOpen = gate ? 1 : 0;
+    // 3b. Back to the output rate at z2 = 0.5.
+    for (int c = 0; c < 2; ++c)
+    {
+        const float* f = stageFinished[c] + 5;
+        float* o = stageInterpolated[c];
+        int i = 0;
+        for (; i + 4 <= count; i += 4)
+        {
+            const Float4 h[6] = {load4(f + i), load4(f + i - 1), load4(f + i - 2),
+                                 load4(f + i - 3), load4(f + i - 4), load4(f + i - 5)};
+            Float4 b[6];
+            chain::interpolatorCoefficients(chain::setB, h, b);
+            store4(o + i, chain::interpolate(b, 0.5f));
+        }
+        for (; i < count; ++i)
+        {
+            const float h[6] = {f[i], f[i - 1], f[i - 2], f[i - 3], f[i - 4], f[i - 5]};
+            float b[6];
+            chain::interpolatorCoefficients(chain::setB, h, b);
+            o[i] = chain::interpolate(b, 0.5f);
+        }
+        for (int k = 0; k < 6; ++k)
+            outputHistory[c][k] = f[count - 1 - k];
+        interpolatedOutput[c] = o[count - 1];
+    }
+    // 3c. The peaking stage, the outputs and their peaks.
+    float* const resultsL = stageInterpolated[0];
+    float* const resultsR = stageInterpolated[1];
+    chain::runPeakingPair(peakingCoefficients, peakingState[0], peakingState[1], stageInterpolated[0],
+                          stageInterpolated[1], resultsL, resultsR, count);
+    for (int i = 0; i < count; ++i)
+    {
+        const int n = first + i;
+        const float resultL = resultsL[i];
+        const float resultR = resultsR[i];
+        io.out0[n] = resultL;
+        if (io.out1)
+            io.out1[n] = stereoOutput ? resultR : resultL;
+        peaks.outL = raisePeak(peaks.outL, std::fabs(resultL));
+        if (io.out1)
+            peaks.outR = raisePeak(peaks.outR, std::fabs(io.out1[n]));
     }
 }
 
@@ -424,6 +555,7 @@ void Controlsgui::processReplacing(float** inputs, float** outputs, VstInt32 sam
     takeHandOverFlags();
     activeSectionCount = sectionCount;
     correctionLayout.prepare(coefficientTable[0], poleA1, poleA2);
+    interpolationPair.set(interpolationFilter);
     chooseRows();
 
     BlockPeaks peaks;

@@ -160,3 +160,56 @@ TEST(ChainNoise, StaysInRangeAndDependsOnTheSeed)
 }
 
 } // namespace
+
+// The two-channel kernels of the staged chain give each channel the bits of
+// the single-channel stages, the saturator also where it clamps, in passes
+// of any length.
+TEST(ChainStages, PairKernelsMatchTheSingleChannelStages)
+{
+    chain::SaturatorCoefficients k;
+    k.update(48000.0f);
+    chain::SaturatorState satL, satR, refSatL, refSatR;
+    chain::PeakingCoefficients peaking;
+    peaking.update(44100.0f / 48000.0f);
+    chain::PeakingState peakL, peakR, refPeakL, refPeakR;
+    const auto c = roundedCoefficients();
+    interpolation::PairCoefficients pair;
+    pair.set(c.data());
+    interpolation::PairState filter;
+    filter.reset();
+    interpolation::FilterState refFilterL, refFilterR;
+    refFilterL.reset();
+    refFilterR.reset();
+    int clamped = 0, n = 0;
+    for (int pass = 0; pass < 60; ++pass)
+    {
+        const int count = 1 + (pass * 37) % 150;
+        float xL[150], xR[150], sL[150], sR[150], pL[150], pR[150], yL[4][150], yR[4][150];
+        for (int i = 0; i < count; ++i, ++n)
+        {
+            xL[i] = float(40.0 * std::sin(2 * pi * 20.0 * n / 48000.0));
+            xR[i] = float(0.3 * std::cos(2 * pi * 3000.0 * n / 48000.0));
+            sL[i] = xL[i];
+            sR[i] = xR[i];
+        }
+        chain::runSaturatorPair(k, satL, satR, sL, sR, count);
+        chain::runPeakingPair(peaking, peakL, peakR, xL, xR, pL, pR, count);
+        float* const outL[4] = {yL[0], yL[1], yL[2], yL[3]};
+        float* const outR[4] = {yR[0], yR[1], yR[2], yR[3]};
+        interpolation::runFilterPass(pair, filter, xL, xR, count, outL, outR);
+        for (int i = 0; i < count; ++i)
+        {
+            ASSERT_EQ(sL[i], chain::runSaturator(k, refSatL, xL[i])) << pass << " " << i;
+            ASSERT_EQ(sR[i], chain::runSaturator(k, refSatR, xR[i])) << pass << " " << i;
+            clamped += std::fabs(refSatL.y1) > 1.0 ? 1 : 0;
+            ASSERT_EQ(pL[i], chain::runPeaking(peaking, refPeakL, xL[i])) << pass << " " << i;
+            ASSERT_EQ(pR[i], chain::runPeaking(peaking, refPeakR, xR[i])) << pass << " " << i;
+            for (int q = 0; q < 4; ++q)
+            {
+                ASSERT_EQ(yL[q][i], interpolation::runFilter(c.data(), refFilterL, q == 0 ? xL[i] : 0.0f));
+                ASSERT_EQ(yR[q][i], interpolation::runFilter(c.data(), refFilterR, q == 0 ? xR[i] : 0.0f));
+            }
+        }
+    }
+    EXPECT_GT(clamped, 100);
+}

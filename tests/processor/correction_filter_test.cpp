@@ -87,3 +87,37 @@ TEST(CorrectionFilter, ChannelPairMatchesTheSingleChannelFilter)
         ASSERT_EQ(cR, processCorrectionSample(record, a1, a2, right, vR)) << n;
     }
 }
+
+// The pass over a block (eight lanes where the processor has AVX) gives the
+// bits of the four-lane pair filter, in blocks of any length.
+TEST(CorrectionFilter, PassMatchesTheFourLaneFilter)
+{
+    float a1[sectionCount], a2[sectionCount];
+    computeCorrectionPoles(a1, a2);
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> value(-1e-2f, 1e-2f);
+    float record[recordSize];
+    for (float& c : record)
+        c = value(random);
+    CorrectionPairRecord layout;
+    layout.prepare(record, a1, a2);
+    CorrectionPairState fast, reference;
+    fast.reset();
+    reference.reset();
+    float vL[67], vR[67], cL[67], cR[67], refL[67], refR[67];
+    for (int count : {1, 2, 67, 5, 64})
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            vL[i] = value(random) * 80.0f;
+            vR[i] = i % 3 == 0 ? -0.25f : value(random);
+        }
+        processCorrectionPass(layout, fast, vL, vR, cL, cR, count);
+        processCorrectionPassFourLanes(layout, reference, vL, vR, refL, refR, count);
+        for (int i = 0; i < count; ++i)
+        {
+            ASSERT_EQ(cL[i], refL[i]) << count << " " << i;
+            ASSERT_EQ(cR[i], refR[i]) << count << " " << i;
+        }
+    }
+}
