@@ -46,7 +46,7 @@ void PartitionedConvolver::reset()
     _irLen = 0;
     _irReady = 0;
     _blocksDone = 0;
-    _lastTransform = nullptr;
+    _lastTransform = SpectrumRef{};
     _lastTransformFill = 0;
     _pendingInput = nullptr;
     _pendingOutput = nullptr;
@@ -59,9 +59,7 @@ void PartitionedConvolver::release()
 {
     reset();
     _segments.clear();
-    _segments.shrink_to_fit();
     _segmentsIR.clear();
-    _segmentsIR.shrink_to_fit();
     _fftBuffer.clear();
     _preMultiplied.clear();
     _conv.clear();
@@ -90,17 +88,8 @@ bool PartitionedConvolver::init(size_t blockSize, const float* ir, size_t irLen)
     // Arrays of the right size are kept as they are: what is read before it
     // is written is zeroed below. The rings and the response copy only grow,
     // so a response with as many partitions or fewer allocates nothing.
-    bool ok = _fft.init(segSize) && _fftBuffer.ensureSize(segSize);
-    try {
-        if (ok && _segments.size() < segCount) {
-            _segments.resize(segCount);
-            _segmentsIR.resize(segCount);
-        }
-    } catch (const std::bad_alloc&) {
-        ok = false;
-    }
-    for (size_t i = 0; ok && i < segCount; ++i)
-        ok = _segments[i].ensureSize(bins) && _segmentsIR[i].ensureSize(bins);
+    bool ok = _fft.init(segSize) && _fftBuffer.ensureSize(segSize) && _segments.ensure(segCount, bins)
+              && _segmentsIR.ensure(segCount, bins);
     ok = ok && _preMultiplied.ensureSize(bins) && _conv.ensureSize(bins) && _overlap.ensureSize(b)
          && _inputBuffer.ensureSize(segSize) && (_irSamples.size() >= segCount * b || _irSamples.resize(segCount * b));
     if (!ok) {
@@ -139,7 +128,7 @@ void PartitionedConvolver::transformPartition(size_t index)
     const size_t start = index * _blockSize;
     const size_t n = _irLen - start < _blockSize ? _irLen - start : _blockSize;
     CopyAndPad(_fftBuffer, _irSamples.data() + start, n);
-    _fft.fft(_fftBuffer.data(), _segmentsIR[index].re.data(), _segmentsIR[index].im.data());
+    _fft.fft(_fftBuffer.data(), _segmentsIR.re(index), _segmentsIR.im(index));
 }
 
 // A block begins: the partitions it multiplies must be transformed, which is
@@ -157,8 +146,7 @@ void PartitionedConvolver::responseStep(size_t step)
     if (step == 0)
         CopyAndPad(_fftBuffer, _irSamples.data() + start,
                    _irLen - start < _blockSize ? _irLen - start : _blockSize);
-    SplitSpectrum& partition = _segmentsIR[_irReady];
-    _fft.fftStep(step, _fftBuffer.data(), partition.re.data(), partition.im.data());
+    _fft.fftStep(step, _fftBuffer.data(), _segmentsIR.re(_irReady), _segmentsIR.im(_irReady));
     if (step + 1 == _fft.stepCount())
         ++_irReady;
 }
@@ -166,9 +154,8 @@ void PartitionedConvolver::responseStep(size_t step)
 // The filling block, zero-padded in inputBuffer, into segments[current].
 void PartitionedConvolver::transformFilling()
 {
-    SplitSpectrum& filling = _segments[_current];
-    _fft.fft(_inputBuffer.data(), filling.re.data(), filling.im.data());
-    _lastTransform = &filling;
+    _fft.fft(_inputBuffer.data(), _segments.re(_current), _segments.im(_current));
+    _lastTransform = _segments.ref(_current);
 }
 
 // Older blocks cannot change during a block: their products are summed once
@@ -180,25 +167,17 @@ void PartitionedConvolver::accumulateOlder(size_t first, size_t end)
     // Blocks not yet in the ring would bring zero products only.
     if (end > olderInUse() + 1)
         end = olderInUse() + 1;
-    // A group of partitions at a time, each bin kept in registers across it.
-    constexpr size_t group = 16;
-    const float* irRe[group];
-    const float* irIm[group];
-    const float* inRe[group];
-    const float* inIm[group];
+    // Partitions and ring entries lie in memory in order, the ring in at
+    // most two runs (it wraps).
     for (size_t i = first; i < end;) {
-        size_t n = 0;
-        for (; n < group && i < end; ++n, ++i) {
-            size_t ring = _current + i;
-            if (ring >= _segCount)
-                ring -= _segCount;
-            irRe[n] = _segmentsIR[i].re.data();
-            irIm[n] = _segmentsIR[i].im.data();
-            inRe[n] = _segments[ring].re.data();
-            inIm[n] = _segments[ring].im.data();
-        }
-        ComplexMultiplyAccumulateMany(_preMultiplied.re.data(), _preMultiplied.im.data(), irRe, irIm, inRe, inIm, n,
-                                      _fftComplexSize);
+        size_t ring = _current + i;
+        if (ring >= _segCount)
+            ring -= _segCount;
+        const size_t run = end - i < _segCount - ring ? end - i : _segCount - ring;
+        ComplexMultiplyAccumulateRun(_preMultiplied.re.data(), _preMultiplied.im.data(), _segmentsIR.re(i),
+                                     _segmentsIR.stride(), _segments.re(ring), _segments.stride(), run,
+                                     _fftComplexSize);
+        i += run;
     }
 }
 
@@ -213,10 +192,9 @@ void PartitionedConvolver::inverseWithFilling()
 // arithmetic of copying and then accumulating.
 void PartitionedConvolver::sumWithFilling()
 {
-    const SplitSpectrum& filling = _segments[_current];
-    const SplitSpectrum& first = _segmentsIR[0];
-    ComplexMultiplyAdd(_conv.re.data(), _conv.im.data(), filling.re.data(), filling.im.data(), first.re.data(),
-                       first.im.data(), _preMultiplied.re.data(), _preMultiplied.im.data(), _fftComplexSize);
+    ComplexMultiplyAdd(_conv.re.data(), _conv.im.data(), _segments.re(_current), _segments.im(_current),
+                       _segmentsIR.re(0), _segmentsIR.im(0), _preMultiplied.re.data(), _preMultiplied.im.data(),
+                       _fftComplexSize);
 }
 
 // The filling block is full: keep the overlap and move the ring backwards, so the
@@ -253,7 +231,7 @@ void PartitionedConvolver::startBlock(const float* input, float* output, size_t 
     const size_t macStepsWanted = stepsAvailable > fixed ? stepsAvailable - fixed : 1;
     _macsPerStep = older == 0 ? 1 : (older + macStepsWanted - 1) / macStepsWanted;
     _macSteps = (older + _macsPerStep - 1) / _macsPerStep;
-    _lastTransform = nullptr;
+    _lastTransform = SpectrumRef{};
     _pendingInput = input;
     _pendingOutput = output;
     _pendingStep = 1;
@@ -274,7 +252,8 @@ void PartitionedConvolver::runStep(const PartitionedConvolver* source)
     const size_t step = _pendingStep > f ? _pendingStep - _responseSteps : _pendingStep;
     const size_t sumStep = 1 + f + _macSteps;
     if (step <= f) {
-        SplitSpectrum& filling = _segments[_current];
+        float* const fillingRe = _segments.re(_current);
+        float* const fillingIm = _segments.im(_current);
         if (source && step < f && (step == 1 || _forwardDeferred)) {
             _forwardDeferred = true; // source makes the same transform
         } else if (step == f && _forwardDeferred) {
@@ -282,7 +261,7 @@ void PartitionedConvolver::runStep(const PartitionedConvolver* source)
             if (!(source && takeForwardTransform(*source))) {
                 CopyAndPad(_fftBuffer, _pendingInput, _blockSize);
                 for (size_t s = 0; s < f; ++s)
-                    _fft.fftStep(s, _fftBuffer.data(), filling.re.data(), filling.im.data());
+                    _fft.fftStep(s, _fftBuffer.data(), fillingRe, fillingIm);
             }
         } else {
             if (_forwardDeferred) {
@@ -291,11 +270,11 @@ void PartitionedConvolver::runStep(const PartitionedConvolver* source)
                 _forwardDeferred = false;
                 CopyAndPad(_fftBuffer, _pendingInput, _blockSize);
                 for (size_t s = 0; s + 1 < step; ++s)
-                    _fft.fftStep(s, _fftBuffer.data(), filling.re.data(), filling.im.data());
+                    _fft.fftStep(s, _fftBuffer.data(), fillingRe, fillingIm);
             } else if (step == 1) {
                 CopyAndPad(_fftBuffer, _pendingInput, _blockSize);
             }
-            _fft.fftStep(step - 1, _fftBuffer.data(), filling.re.data(), filling.im.data());
+            _fft.fftStep(step - 1, _fftBuffer.data(), fillingRe, fillingIm);
         }
     } else if (step < sumStep) {
         const size_t first = 1 + (step - 1 - f) * _macsPerStep;
@@ -338,7 +317,8 @@ bool PartitionedConvolver::takeForwardTransform(const PartitionedConvolver& sour
         || source._fftComplexSize != _fftComplexSize || !source._pendingInput
         || std::memcmp(source._pendingInput, _pendingInput, _blockSize * sizeof(float)) != 0)
         return false;
-    _segments[_current].copyFrom(source._segments[source._current]);
+    std::memcpy(_segments.re(_current), source._segments.re(source._current), _fftComplexSize * sizeof(float));
+    std::memcpy(_segments.im(_current), source._segments.im(source._current), _fftComplexSize * sizeof(float));
     return true;
 }
 
@@ -392,19 +372,22 @@ bool PartitionedConvolver::sameFilling(const PartitionedConvolver& other) const
 }
 
 void PartitionedConvolver::processWithTransform(const float* input, float* output, size_t len,
-                                                const SplitSpectrum& transform)
+                                                const SpectrumRef& transform)
 {
     const size_t pos = _inputBufferFill;
-    if (_segCount == 0 || len == 0 || len > _blockSize - pos || transform.size() != _fftComplexSize
+    if (_segCount == 0 || len == 0 || len > _blockSize - pos || transform.bins != _fftComplexSize
         || _pendingStep != 0) {
         process(input, output, len);
         return;
     }
     std::memcpy(_inputBuffer.data() + pos, input, len * sizeof(float));
-    SplitSpectrum& filling = _segments[_current];
-    if (&filling != &transform)
-        filling.copyFrom(transform);
-    _lastTransform = &filling;
+    float* const re = _segments.re(_current);
+    float* const im = _segments.im(_current);
+    if (re != transform.re) {
+        std::memcpy(re, transform.re, _fftComplexSize * sizeof(float));
+        std::memcpy(im, transform.im, _fftComplexSize * sizeof(float));
+    }
+    _lastTransform = _segments.ref(_current);
     finishFilling(output, pos, len);
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "RealFFT.h"
+#include "SpectrumArray.h"
 #include "Utilities.h"
 
 namespace convolution {
@@ -50,7 +51,7 @@ public:
     // The transform the last process call made of the filling block, and
     // the fill it covered; nullptr when there is none (no response, or
     // nothing processed since init). [audio thread]
-    const SplitSpectrum* lastTransform() const { return _lastTransform; }
+    const SpectrumRef* lastTransform() const { return _lastTransform.re ? &_lastTransform : nullptr; }
     size_t lastTransformFill() const { return _lastTransformFill; }
     // process() for a call that stays within the filling block, given the
     // transform of that block with this call's input in it, as another
@@ -59,7 +60,7 @@ public:
     // is that of process(), bit for bit. Falls back to process() when the
     // call leaves the block or the transform has the wrong size.
     // [audio thread]
-    void processWithTransform(const float* input, float* output, size_t len, const SplitSpectrum& transform);
+    void processWithTransform(const float* input, float* output, size_t len, const SpectrumRef& transform);
 
     // One whole block, input[0..B) at a block boundary, run in steps spread
     // over later calls: startBlock remembers the arrays, each continueBlock
@@ -103,8 +104,8 @@ private:
     size_t _fftComplexSize = 0;
     // Input spectra, a ring running backwards, and the response partitions'
     // spectra: the first _segCount of each are in use.
-    std::vector<SplitSpectrum> _segments;
-    std::vector<SplitSpectrum> _segmentsIR;
+    SpectrumArray _segments;
+    SpectrumArray _segmentsIR;
     Buffer<float> _fftBuffer;
     realfft::RealFFT _fft;
     SplitSpectrum _preMultiplied; // older blocks times their partitions
@@ -120,7 +121,7 @@ private:
     size_t _blocksDone = 0;
     Buffer<float> _inputBuffer; // 2 B samples: the filling block, zero beyond the fill
     size_t _inputBufferFill = 0;
-    const SplitSpectrum* _lastTransform = nullptr;
+    SpectrumRef _lastTransform; // re null: none
     size_t _lastTransformFill = 0;
     // The block in steps (see runStep); _pendingStep is 0 when there is none.
     const float* _pendingInput = nullptr;

@@ -111,7 +111,7 @@ void TwoStageConvolver::processTail(const float* input, float* output, size_t le
 // convolver's head; leader, when given, is a convolver fed the same stream
 // in step with this one, whose chunk ran first. The input is kept before the head writes its output, so
 // input and output may be the same array.
-void TwoStageConvolver::processChunk(const float* input, float* out, size_t n, const SplitSpectrum* headTransform,
+void TwoStageConvolver::processChunk(const float* input, float* out, size_t n, const SpectrumRef* headTransform,
                                      const TwoStageConvolver* leader)
 {
     const size_t h = _headBlockSize;
@@ -137,7 +137,7 @@ void TwoStageConvolver::processChunk(const float* input, float* out, size_t n, c
         const size_t off = _tailInputFill - h;
         // The head has just transformed this very block (its fill runs with
         // ours): tail0 takes that transform instead of making its own.
-        const SplitSpectrum* block = _head.lastTransform();
+        const SpectrumRef* block = _head.lastTransform();
         if (block && _head.lastTransformFill() == h && _head.blockSize() == h)
             _tail0.processWithTransform(_tailInput.data() + off, _tailOutput0.data() + off, h, *block);
         else
@@ -205,7 +205,7 @@ void TwoStageConvolver::processShared(TwoStageConvolver* const* group, size_t co
             if (group[k] == leader)
                 leaderOut = outputs[k] + processed;
         leader->processChunk(in, leaderOut, n, nullptr, nullptr);
-        const SplitSpectrum* transform = leader->_head.lastTransform();
+        const SpectrumRef* transform = leader->_head.lastTransform();
         for (size_t k = 0; k < count; ++k)
             if (inStep[k] && group[k] != leader)
                 group[k]->processChunk(in, outputs[k] + processed, n, shares[k] ? transform : nullptr, leader);

@@ -117,91 +117,40 @@ void ComplexMultiplyAccumulate(float* resultRe, float* resultIm, const float* aR
 
 namespace {
 
-// Bins [from, len) of ComplexMultiplyAccumulateMany, one bin at a time.
-void AccumulateManyScalar(float* resultRe, float* resultIm, const float* const* aRe, const float* const* aIm,
-                          const float* const* bRe, const float* const* bIm, size_t count, size_t from, size_t len)
-{
-    for (size_t i = from; i < len; ++i) {
-        float re = resultRe[i], im = resultIm[i];
-        for (size_t j = 0; j < count; ++j) {
-            const float ar = aRe[j][i], ai = aIm[j][i], br = bRe[j][i], bi = bIm[j][i];
-            re = (ar * br + re) - ai * bi;
-            im = (ar * bi + im) + br * ai;
-        }
-        resultRe[i] = re;
-        resultIm[i] = im;
-    }
-}
-
-// Bins from `from` on, eight at a time, four lanes wide; returns the first
-// bin left over.
-size_t AccumulateMany4(float* resultRe, float* resultIm, const float* const* aRe, const float* const* aIm,
-                       const float* const* bRe, const float* const* bIm, size_t count, size_t from, size_t len)
-{
-    const size_t vectorLen = from + ((len - from) & ~size_t(7));
-    for (size_t i = from; i < vectorLen; i += 8) {
-        Float4 re0 = Load4(resultRe + i), re1 = Load4(resultRe + i + 4);
-        Float4 im0 = Load4(resultIm + i), im1 = Load4(resultIm + i + 4);
-        for (size_t j = 0; j < count; ++j) {
-            const float* ar = aRe[j] + i;
-            const float* ai = aIm[j] + i;
-            const float* br = bRe[j] + i;
-            const float* bi = bIm[j] + i;
-            const Float4 ar0 = Load4(ar), ai0 = Load4(ai), br0 = Load4(br), bi0 = Load4(bi);
-            const Float4 ar1 = Load4(ar + 4), ai1 = Load4(ai + 4), br1 = Load4(br + 4), bi1 = Load4(bi + 4);
-            re0 = (ar0 * br0 + re0) - ai0 * bi0;
-            im0 = (ar0 * bi0 + im0) + br0 * ai0;
-            re1 = (ar1 * br1 + re1) - ai1 * bi1;
-            im1 = (ar1 * bi1 + im1) + br1 * ai1;
-        }
-        Store4(resultRe + i, re0);
-        Store4(resultRe + i + 4, re1);
-        Store4(resultIm + i, im0);
-        Store4(resultIm + i + 4, im1);
-    }
-    return vectorLen;
-}
-
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
-// From bin 0, sixteen bins at a time, eight lanes wide, on processors with AVX:
-// each lane does the same multiplications and additions (no fused ones), so
+// Each lane does the same multiplications and additions (no fused ones), so
 // the bits are those of the four-lane loop.
 typedef float Float8 __attribute__((vector_size(32)));
 
-__attribute__((target("avx"))) size_t AccumulateMany8(float* resultRe, float* resultIm, const float* const* aRe,
-                                                      const float* const* aIm, const float* const* bRe,
-                                                      const float* const* bIm, size_t count, size_t len)
+// A spectrum at a time, eight bins at a time, then the bins left over one
+// by one.
+__attribute__((target("avx"))) void AccumulateRun8(float* resultRe, float* resultIm, const float* a, size_t aStride,
+                                                   const float* b, size_t bStride, size_t count, size_t len)
 {
-#define QUILLATONE_LOAD8(v, p) std::memcpy(&(v), (p), sizeof(Float8))
-    const size_t vectorLen = len & ~size_t(15);
-    for (size_t i = 0; i < vectorLen; i += 16) {
-        Float8 re0, re1, im0, im1;
-        QUILLATONE_LOAD8(re0, resultRe + i);
-        QUILLATONE_LOAD8(re1, resultRe + i + 8);
-        QUILLATONE_LOAD8(im0, resultIm + i);
-        QUILLATONE_LOAD8(im1, resultIm + i + 8);
-        for (size_t j = 0; j < count; ++j) {
-            Float8 ar0, ai0, br0, bi0, ar1, ai1, br1, bi1;
-            QUILLATONE_LOAD8(ar0, aRe[j] + i);
-            QUILLATONE_LOAD8(ai0, aIm[j] + i);
-            QUILLATONE_LOAD8(br0, bRe[j] + i);
-            QUILLATONE_LOAD8(bi0, bIm[j] + i);
-            QUILLATONE_LOAD8(ar1, aRe[j] + i + 8);
-            QUILLATONE_LOAD8(ai1, aIm[j] + i + 8);
-            QUILLATONE_LOAD8(br1, bRe[j] + i + 8);
-            QUILLATONE_LOAD8(bi1, bIm[j] + i + 8);
-            re0 = (ar0 * br0 + re0) - ai0 * bi0;
-            im0 = (ar0 * bi0 + im0) + br0 * ai0;
-            re1 = (ar1 * br1 + re1) - ai1 * bi1;
-            im1 = (ar1 * bi1 + im1) + br1 * ai1;
+    const size_t vectorLen = len & ~size_t(7);
+    for (size_t j = 0; j < count; ++j) {
+        const float* ar = a + j * aStride;
+        const float* ai = ar + aStride / 2;
+        const float* br = b + j * bStride;
+        const float* bi = br + bStride / 2;
+        for (size_t i = 0; i < vectorLen; i += 8) {
+            Float8 re, im, ar0, ai0, br0, bi0;
+            std::memcpy(&re, resultRe + i, sizeof re);
+            std::memcpy(&im, resultIm + i, sizeof im);
+            std::memcpy(&ar0, ar + i, sizeof ar0);
+            std::memcpy(&ai0, ai + i, sizeof ai0);
+            std::memcpy(&br0, br + i, sizeof br0);
+            std::memcpy(&bi0, bi + i, sizeof bi0);
+            re = (ar0 * br0 + re) - ai0 * bi0;
+            im = (ar0 * bi0 + im) + br0 * ai0;
+            std::memcpy(resultRe + i, &re, sizeof re);
+            std::memcpy(resultIm + i, &im, sizeof im);
         }
-        std::memcpy(resultRe + i, &re0, sizeof re0);
-        std::memcpy(resultRe + i + 8, &re1, sizeof re1);
-        std::memcpy(resultIm + i, &im0, sizeof im0);
-        std::memcpy(resultIm + i + 8, &im1, sizeof im1);
+        for (size_t i = vectorLen; i < len; ++i) {
+            resultRe[i] = (ar[i] * br[i] + resultRe[i]) - ai[i] * bi[i];
+            resultIm[i] = (ar[i] * bi[i] + resultIm[i]) + br[i] * ai[i];
+        }
     }
-#undef QUILLATONE_LOAD8
-    return vectorLen;
 }
 
 bool DetectAvx()
@@ -216,19 +165,31 @@ const bool kHasAvx = DetectAvx();
 
 } // namespace
 
-void ComplexMultiplyAccumulateMany(float* resultRe, float* resultIm, const float* const* aRe,
-                                   const float* const* aIm, const float* const* bRe, const float* const* bIm,
-                                   size_t count, size_t len)
+void ComplexMultiplyAccumulateRun(float* resultRe, float* resultIm, const float* a, size_t aStride, const float* b,
+                                  size_t bStride, size_t count, size_t len)
 {
-    if (count == 0)
-        return;
-    size_t done = 0;
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
-    if (kHasAvx)
-        done = AccumulateMany8(resultRe, resultIm, aRe, aIm, bRe, bIm, count, len);
+    if (kHasAvx) {
+        AccumulateRun8(resultRe, resultIm, a, aStride, b, bStride, count, len);
+        return;
+    }
 #endif
-    done = AccumulateMany4(resultRe, resultIm, aRe, aIm, bRe, bIm, count, done, len);
-    AccumulateManyScalar(resultRe, resultIm, aRe, aIm, bRe, bIm, count, done, len);
+    const size_t vectorLen = len & ~size_t(3);
+    for (size_t j = 0; j < count; ++j) {
+        const float* ar = a + j * aStride;
+        const float* ai = ar + aStride / 2;
+        const float* br = b + j * bStride;
+        const float* bi = br + bStride / 2;
+        for (size_t i = 0; i < vectorLen; i += 4) {
+            const Float4 ar0 = Load4(ar + i), ai0 = Load4(ai + i), br0 = Load4(br + i), bi0 = Load4(bi + i);
+            Store4(resultRe + i, (ar0 * br0 + Load4(resultRe + i)) - ai0 * bi0);
+            Store4(resultIm + i, (ar0 * bi0 + Load4(resultIm + i)) + br0 * ai0);
+        }
+        for (size_t i = vectorLen; i < len; ++i) {
+            resultRe[i] = (ar[i] * br[i] + resultRe[i]) - ai[i] * bi[i];
+            resultIm[i] = (ar[i] * bi[i] + resultIm[i]) + br[i] * ai[i];
+        }
+    }
 }
 
 void ComplexMultiplyAdd(float* resultRe, float* resultIm, const float* aRe, const float* aIm, const float* bRe,

@@ -155,12 +155,12 @@ void ComplexMultiplyAccumulate(float* resultRe, float* resultIm, const float* aR
                                const float* bRe, const float* bIm, size_t len);
 
 // result += a[j] * b[j] for j = 0 .. count - 1 in turn, bin by bin, with the
-// very arithmetic of count ComplexMultiplyAccumulate calls; each bin stays in
-// registers across the products. aRe[j], aIm[j], bRe[j] and bIm[j] point to
-// len bins each; result may not overlap them. [any thread]
-void ComplexMultiplyAccumulateMany(float* resultRe, float* resultIm, const float* const* aRe,
-                                   const float* const* aIm, const float* const* bRe, const float* const* bIm,
-                                   size_t count, size_t len);
+// very arithmetic of count ComplexMultiplyAccumulate calls. Spectrum j of a
+// lies aStride floats after spectrum j - 1, its imaginary parts aStride / 2
+// after its real parts; likewise b. A spectrum at a time, so that both runs
+// are read in memory order. [any thread]
+void ComplexMultiplyAccumulateRun(float* resultRe, float* resultIm, const float* a, size_t aStride, const float* b,
+                                  size_t bStride, size_t count, size_t len);
 
 // result = c + a * b, bin by bin, with the very arithmetic of copying c to
 // result and then accumulating; result may not overlap the others.

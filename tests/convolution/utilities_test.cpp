@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
+#include "SpectrumArray.h"
 #include "TestSignals.h"
 #include "Utilities.h"
 
@@ -103,8 +105,8 @@ TEST(Spectrum, ComplexMultiplyAccumulateMatchesScalarFormula)
     }
 }
 
-// The many-product form gives the bits of one accumulation after another.
-TEST(Spectrum, ComplexMultiplyAccumulateManyEqualsOneAfterAnother)
+// The run form gives the bits of one accumulation after another.
+TEST(Spectrum, ComplexMultiplyAccumulateRunEqualsOneAfterAnother)
 {
     for (size_t bins : {1u, 7u, 24u, 65u, 4097u}) {
         constexpr size_t count = 5;
@@ -125,10 +127,21 @@ TEST(Spectrum, ComplexMultiplyAccumulateManyEqualsOneAfterAnother)
             aRe[j] = a[j].re.data(), aIm[j] = a[j].im.data(), bRe[j] = b[j].re.data(), bIm[j] = b[j].im.data();
             convolution::ComplexMultiplyAccumulate(expected, a[j], b[j]);
         }
-        convolution::ComplexMultiplyAccumulateMany(r.re.data(), r.im.data(), aRe, aIm, bRe, bIm, count, bins);
+        // The run form, over the same spectra laid out one after another.
+        convolution::SpectrumArray aRun, bRun;
+        ASSERT_TRUE(aRun.ensure(count, bins) && bRun.ensure(count, bins));
+        for (size_t j = 0; j < count; ++j) {
+            std::copy(aRe[j], aRe[j] + bins, aRun.re(j));
+            std::copy(aIm[j], aIm[j] + bins, aRun.im(j));
+            std::copy(bRe[j], bRe[j] + bins, bRun.re(j));
+            std::copy(bIm[j], bIm[j] + bins, bRun.im(j));
+        }
+        std::vector<float> runRe(r.re.data(), r.re.data() + bins), runIm(r.im.data(), r.im.data() + bins);
+        convolution::ComplexMultiplyAccumulateRun(runRe.data(), runIm.data(), aRun.re(0), aRun.stride(), bRun.re(0),
+                                                  bRun.stride(), count, bins);
         for (size_t i = 0; i < bins; ++i) {
-            ASSERT_EQ(r.re[i], expected.re[i]) << bins << " bin " << i;
-            ASSERT_EQ(r.im[i], expected.im[i]) << bins << " bin " << i;
+            ASSERT_EQ(runRe[i], expected.re[i]) << bins << " bin " << i;
+            ASSERT_EQ(runIm[i], expected.im[i]) << bins << " bin " << i;
         }
     }
 }
