@@ -1,8 +1,9 @@
 #include "RealFFTKernels.h"
 
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#include "CpuFeatures.h"
+
+#ifdef QUILLATONE_AVX_KERNELS
 #define QUILLATONE_FFT_AVX __attribute__((target("avx")))
-#define QUILLATONE_FFT_HAS_AVX 1
 #else
 #define QUILLATONE_FFT_AVX
 #endif
@@ -12,7 +13,7 @@ namespace details {
 
 // The arithmetic again, compiled for AVX.
 namespace wide {
-#ifdef QUILLATONE_FFT_HAS_AVX
+#ifdef QUILLATONE_AVX_KERNELS
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("avx"))), apply_to = function)
 #else
@@ -20,8 +21,9 @@ namespace wide {
 #pragma GCC target("avx")
 #endif
 #endif
+#include "CpuFeatures.h"
 #include "RealFFTArithmetic.h"
-#ifdef QUILLATONE_FFT_HAS_AVX
+#ifdef QUILLATONE_AVX_KERNELS
 #if defined(__clang__)
 #pragma clang attribute pop
 #else
@@ -62,17 +64,8 @@ QUILLATONE_FFT_AVX inline void StoreFloat4(float* p, Double4 v)
 
 QUILLATONE_FFT_AVX inline Double4 Reverse4(Double4 v) { return __builtin_shufflevector(v, v, 3, 2, 1, 0); }
 
-bool DetectAvx()
-{
-#ifdef QUILLATONE_FFT_HAS_AVX
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx");
-#else
-    return false;
-#endif
-}
 
-const bool kHasAvx = DetectAvx();
+const bool kHasAvx = cpu::detectAvx();
 bool useAvx = kHasAvx;
 
 } // namespace

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "CpuFeatures.h"
+
 namespace convolution {
 
 namespace details {
@@ -117,7 +119,7 @@ void ComplexMultiplyAccumulate(float* resultRe, float* resultIm, const float* aR
 
 namespace {
 
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#ifdef QUILLATONE_AVX_KERNELS
 // Each lane does the same multiplications and additions (no fused ones), so
 // the bits are those of the four-lane loop.
 typedef float Float8 __attribute__((vector_size(32)));
@@ -153,14 +155,9 @@ __attribute__((target("avx"))) void AccumulateRun8(float* resultRe, float* resul
     }
 }
 
-bool DetectAvx()
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx");
-}
 
 // Decided once when the module loads, so the audio thread never asks.
-const bool kHasAvx = DetectAvx();
+const bool kHasAvx = cpu::detectAvx();
 #endif
 
 } // namespace
@@ -168,7 +165,7 @@ const bool kHasAvx = DetectAvx();
 void ComplexMultiplyAccumulateRun(float* resultRe, float* resultIm, const float* a, size_t aStride, const float* b,
                                   size_t bStride, size_t count, size_t len)
 {
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#ifdef QUILLATONE_AVX_KERNELS
     if (kHasAvx) {
         AccumulateRun8(resultRe, resultIm, a, aStride, b, bStride, count, len);
         return;

@@ -2,9 +2,10 @@
 
 #include <cmath>
 
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#include "CpuFeatures.h"
+
+#ifdef QUILLATONE_AVX_KERNELS
 #include <immintrin.h>
-#define QUILLATONE_CORRECTION_AVX 1
 #endif
 
 namespace correction
@@ -42,7 +43,7 @@ void processCorrectionPassFourLanes(const CorrectionPairRecord& r, CorrectionPai
 
 namespace
 {
-#ifdef QUILLATONE_CORRECTION_AVX
+#ifdef QUILLATONE_AVX_KERNELS
 // Eight lanes: section pairs p and p + 1 side by side. Each lane's partial sum
 // still takes its sections in increasing order: pair p's products are added
 // before pair p + 1's, and every block of sections over all frames of a chunk
@@ -177,21 +178,16 @@ __attribute__((target("avx"))) void passEightLanes(const CorrectionPairRecord& r
     }
 }
 
-bool detectAvx()
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx");
-}
 
 // Decided once when the module loads, so the audio thread never asks.
-const bool hasAvx = detectAvx();
+const bool hasAvx = cpu::detectAvx();
 #endif
 } // namespace
 
 void processCorrectionPass(const CorrectionPairRecord& r, CorrectionPairState& state, const float* vL,
                            const float* vR, float* cL, float* cR, int count)
 {
-#ifdef QUILLATONE_CORRECTION_AVX
+#ifdef QUILLATONE_AVX_KERNELS
     if (hasAvx)
     {
         passEightLanes(r, state, vL, vR, cL, cR, count);

@@ -2,9 +2,10 @@
 
 #include <cstring>
 
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#include "CpuFeatures.h"
+
+#ifdef QUILLATONE_AVX_KERNELS
 #include <immintrin.h>
-#define QUILLATONE_LISTENER_ROWS_AVX 1
 #endif
 
 namespace listenerrows
@@ -74,7 +75,7 @@ void listenerDotsFourLanes(const LaidOutRows& rows, const float (*newest)[4], fl
 namespace
 {
 
-#ifdef QUILLATONE_LISTENER_ROWS_AVX
+#ifdef QUILLATONE_AVX_KERNELS
 __attribute__((target("avx"))) void listenerDots8(const LaidOutRows& rows, const float (*newest)[4], float& left,
                                                   float& right)
 {
@@ -90,21 +91,16 @@ __attribute__((target("avx"))) void listenerDots8(const LaidOutRows& rows, const
     right = sumLanes(s + 4);
 }
 
-bool detectAvx()
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx");
-}
 
 // Decided once when the module loads, so the audio thread never asks.
-const bool hasAvx = detectAvx();
+const bool hasAvx = cpu::detectAvx();
 #endif
 
 } // namespace
 
 void listenerDots(const LaidOutRows& rows, const float (*newest)[4], float& left, float& right)
 {
-#ifdef QUILLATONE_LISTENER_ROWS_AVX
+#ifdef QUILLATONE_AVX_KERNELS
     if (hasAvx)
     {
         listenerDots8(rows, newest, left, right);

@@ -2,9 +2,10 @@
 
 #include <cstring>
 
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#include "CpuFeatures.h"
+
+#ifdef QUILLATONE_AVX_KERNELS
 #include <immintrin.h>
-#define QUILLATONE_PLACE_ROWS_AVX 1
 #endif
 
 namespace placerows
@@ -84,7 +85,7 @@ void placeDotsFourLanes(const PairedRows rows[4], const float* const delay[4], f
 namespace
 {
 
-#ifdef QUILLATONE_PLACE_ROWS_AVX
+#ifdef QUILLATONE_AVX_KERNELS
 __attribute__((target("avx"))) void placeDots8(const PairedRows rows[4], const float* const delay[4],
                                                float& sumLeft, float& sumRight)
 {
@@ -118,21 +119,16 @@ __attribute__((target("avx"))) void placeDots8(const PairedRows rows[4], const f
     sumRight = right;
 }
 
-bool detectAvx()
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx");
-}
 
 // Decided once when the module loads, so the audio thread never asks.
-const bool hasAvx = detectAvx();
+const bool hasAvx = cpu::detectAvx();
 #endif
 
 } // namespace
 
 void placeDots(const PairedRows rows[4], const float* const delay[4], float& sumLeft, float& sumRight)
 {
-#ifdef QUILLATONE_PLACE_ROWS_AVX
+#ifdef QUILLATONE_AVX_KERNELS
     if (hasAvx)
     {
         placeDots8(rows, delay, sumLeft, sumRight);
