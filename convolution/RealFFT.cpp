@@ -177,23 +177,23 @@ void FirstStage(const Stage& st, const double* w, const double* xr, const double
 {
     const size_t q4 = st.n / 4;
     for (size_t p = 0; p < q4; p += 2) {
-        Butterfly<Double2> b(Load2(xr + p), Load2(xi + p), Load2(xr + p + q4), Load2(xi + p + q4),
-                             Load2(xr + p + 2 * q4), Load2(xi + p + 2 * q4), Load2(xr + p + 3 * q4),
-                             Load2(xi + p + 3 * q4));
-        Rotate(b.t1r, b.t1i, Load2(w + p), Load2(w + q4 + p));
-        Rotate(b.t2r, b.t2i, Load2(w + 2 * q4 + p), Load2(w + 3 * q4 + p));
-        Rotate(b.t3r, b.t3i, Load2(w + 4 * q4 + p), Load2(w + 5 * q4 + p));
+        Butterfly<Double2> b(load2(xr + p), load2(xi + p), load2(xr + p + q4), load2(xi + p + q4),
+                             load2(xr + p + 2 * q4), load2(xi + p + 2 * q4), load2(xr + p + 3 * q4),
+                             load2(xi + p + 3 * q4));
+        Rotate(b.t1r, b.t1i, load2(w + p), load2(w + q4 + p));
+        Rotate(b.t2r, b.t2i, load2(w + 2 * q4 + p), load2(w + 3 * q4 + p));
+        Rotate(b.t3r, b.t3i, load2(w + 4 * q4 + p), load2(w + 5 * q4 + p));
         // Lane 0 goes to 4p .. 4p+3, lane 1 to 4p+4 .. 4p+7.
         double* r = yr + 4 * p;
         double* i = yi + 4 * p;
-        Store2(r, __builtin_shufflevector(b.t0r, b.t1r, 0, 2));
-        Store2(r + 2, __builtin_shufflevector(b.t2r, b.t3r, 0, 2));
-        Store2(r + 4, __builtin_shufflevector(b.t0r, b.t1r, 1, 3));
-        Store2(r + 6, __builtin_shufflevector(b.t2r, b.t3r, 1, 3));
-        Store2(i, __builtin_shufflevector(b.t0i, b.t1i, 0, 2));
-        Store2(i + 2, __builtin_shufflevector(b.t2i, b.t3i, 0, 2));
-        Store2(i + 4, __builtin_shufflevector(b.t0i, b.t1i, 1, 3));
-        Store2(i + 6, __builtin_shufflevector(b.t2i, b.t3i, 1, 3));
+        store2(r, __builtin_shufflevector(b.t0r, b.t1r, 0, 2));
+        store2(r + 2, __builtin_shufflevector(b.t2r, b.t3r, 0, 2));
+        store2(r + 4, __builtin_shufflevector(b.t0r, b.t1r, 1, 3));
+        store2(r + 6, __builtin_shufflevector(b.t2r, b.t3r, 1, 3));
+        store2(i, __builtin_shufflevector(b.t0i, b.t1i, 0, 2));
+        store2(i + 2, __builtin_shufflevector(b.t2i, b.t3i, 0, 2));
+        store2(i + 4, __builtin_shufflevector(b.t0i, b.t1i, 1, 3));
+        store2(i + 6, __builtin_shufflevector(b.t2i, b.t3i, 1, 3));
     }
 }
 
@@ -212,20 +212,20 @@ void Stage4(const Stage& st, const double* w, const double* xr, const double* xi
         double* y0r = yr + stride * 4 * p;
         double* y0i = yi + stride * 4 * p;
         for (size_t q = 0; q < stride; q += 2) {
-            Butterfly<Double2> b(Load2(ar + q), Load2(ai + q), Load2(ar + q + s), Load2(ai + q + s),
-                                 Load2(ar + q + 2 * s), Load2(ai + q + 2 * s), Load2(ar + q + 3 * s),
-                                 Load2(ai + q + 3 * s));
+            Butterfly<Double2> b(load2(ar + q), load2(ai + q), load2(ar + q + s), load2(ai + q + s),
+                                 load2(ar + q + 2 * s), load2(ai + q + 2 * s), load2(ar + q + 3 * s),
+                                 load2(ai + q + 3 * s));
             Rotate(b.t1r, b.t1i, w1r, w1i);
             Rotate(b.t2r, b.t2i, w2r, w2i);
             Rotate(b.t3r, b.t3i, w3r, w3i);
-            Store2(y0r + q, b.t0r);
-            Store2(y0i + q, b.t0i);
-            Store2(y0r + q + stride, b.t1r);
-            Store2(y0i + q + stride, b.t1i);
-            Store2(y0r + q + 2 * stride, b.t2r);
-            Store2(y0i + q + 2 * stride, b.t2i);
-            Store2(y0r + q + 3 * stride, b.t3r);
-            Store2(y0i + q + 3 * stride, b.t3i);
+            store2(y0r + q, b.t0r);
+            store2(y0i + q, b.t0i);
+            store2(y0r + q + stride, b.t1r);
+            store2(y0i + q + stride, b.t1i);
+            store2(y0r + q + 2 * stride, b.t2r);
+            store2(y0i + q + 2 * stride, b.t2i);
+            store2(y0r + q + 3 * stride, b.t3r);
+            store2(y0i + q + 3 * stride, b.t3i);
         }
     }
 }
@@ -240,17 +240,17 @@ void LastStage4(size_t stride, const double* xr, const double* xi, double* yr, d
         return;
     }
     for (size_t q = 0; q < stride; q += 2) {
-        Butterfly<Double2> b(Load2(xr + q), Load2(xi + q), Load2(xr + q + stride), Load2(xi + q + stride),
-                             Load2(xr + q + 2 * stride), Load2(xi + q + 2 * stride), Load2(xr + q + 3 * stride),
-                             Load2(xi + q + 3 * stride));
-        Store2(yr + q, b.t0r);
-        Store2(yi + q, b.t0i);
-        Store2(yr + q + stride, b.t1r);
-        Store2(yi + q + stride, b.t1i);
-        Store2(yr + q + 2 * stride, b.t2r);
-        Store2(yi + q + 2 * stride, b.t2i);
-        Store2(yr + q + 3 * stride, b.t3r);
-        Store2(yi + q + 3 * stride, b.t3i);
+        Butterfly<Double2> b(load2(xr + q), load2(xi + q), load2(xr + q + stride), load2(xi + q + stride),
+                             load2(xr + q + 2 * stride), load2(xi + q + 2 * stride), load2(xr + q + 3 * stride),
+                             load2(xi + q + 3 * stride));
+        store2(yr + q, b.t0r);
+        store2(yi + q, b.t0i);
+        store2(yr + q + stride, b.t1r);
+        store2(yi + q + stride, b.t1i);
+        store2(yr + q + 2 * stride, b.t2r);
+        store2(yi + q + 2 * stride, b.t2i);
+        store2(yr + q + 3 * stride, b.t3r);
+        store2(yi + q + 3 * stride, b.t3i);
     }
 }
 
@@ -263,11 +263,11 @@ void LastStage2(size_t s, const double* xr, const double* xi, double* yr, double
         return;
     }
     for (size_t q = 0; q < s; q += 2) {
-        const Double2 ar = Load2(xr + q), ai = Load2(xi + q), br = Load2(xr + q + s), bi = Load2(xi + q + s);
-        Store2(yr + q, ar + br);
-        Store2(yi + q, ai + bi);
-        Store2(yr + q + s, ar - br);
-        Store2(yi + q + s, ai - bi);
+        const Double2 ar = load2(xr + q), ai = load2(xi + q), br = load2(xr + q + s), bi = load2(xi + q + s);
+        store2(yr + q, ar + br);
+        store2(yi + q, ai + bi);
+        store2(yr + q + s, ar - br);
+        store2(yi + q + s, ai - bi);
     }
 }
 
@@ -344,7 +344,7 @@ inline void SplitRadixFFT::complexResult(double*& re, double*& im)
 namespace {
 
 typedef float Float2 __attribute__((vector_size(8)));
-typedef float Float4 __attribute__((vector_size(16)));
+using simd::Float4;
 
 inline Double2 LoadFloat2(const float* p)
 {
@@ -404,8 +404,8 @@ void SplitRadixFFT::load(const float* data)
         std::memcpy(&v, data + 2 * j, sizeof v);
         const Double2 first = __builtin_convertvector(__builtin_shufflevector(v, v, 0, 1), Double2);
         const Double2 second = __builtin_convertvector(__builtin_shufflevector(v, v, 2, 3), Double2);
-        Store2(zr + j, __builtin_shufflevector(first, second, 0, 2));
-        Store2(zi + j, __builtin_shufflevector(first, second, 1, 3));
+        store2(zr + j, __builtin_shufflevector(first, second, 0, 2));
+        store2(zi + j, __builtin_shufflevector(first, second, 1, 3));
     }
     for (; j < m; ++j) {
         zr[j] = data[2 * j];
@@ -429,8 +429,8 @@ void SplitRadixFFT::split(float* re, float* im)
     size_t k = HasAvx() ? SplitAvx(zr, zi, c, sn, re, im, m) : 1;
     for (; k + 2 <= half; k += 2) {
         Double2 xr, xi, yr, yi;
-        SplitBins(Load2(zr + k), Load2(zi + k), Reverse(Load2(zr + m - k - 1)), Reverse(Load2(zi + m - k - 1)),
-                  Load2(c + k), Load2(sn + k), xr, xi, yr, yi);
+        SplitBins(load2(zr + k), load2(zi + k), Reverse(load2(zr + m - k - 1)), Reverse(load2(zi + m - k - 1)),
+                  load2(c + k), load2(sn + k), xr, xi, yr, yi);
         StoreFloat2(re + k, xr);
         StoreFloat2(im + k, xi);
         StoreFloat2(re + m - k - 1, Reverse(yr));
@@ -493,11 +493,11 @@ void SplitRadixFFT::merge(const float* re, const float* im)
     for (; k + 2 <= half; k += 2) {
         Double2 xr, xi, yr, yi;
         MergeBins(LoadFloat2(re + k), LoadFloat2(im + k), Reverse(LoadFloat2(re + m - k - 1)),
-                  Reverse(LoadFloat2(im + m - k - 1)), Load2(c + k), Load2(sn + k), xr, xi, yr, yi);
-        Store2(zr + k, xr);
-        Store2(zi + k, xi);
-        Store2(zr + m - k - 1, Reverse(yr));
-        Store2(zi + m - k - 1, Reverse(yi));
+                  Reverse(LoadFloat2(im + m - k - 1)), load2(c + k), load2(sn + k), xr, xi, yr, yi);
+        store2(zr + k, xr);
+        store2(zi + k, xi);
+        store2(zr + m - k - 1, Reverse(yr));
+        store2(zi + m - k - 1, Reverse(yi));
     }
     for (; k < half; ++k) {
         double xr, xi, yr, yi;
@@ -524,7 +524,7 @@ void SplitRadixFFT::store(float* data)
     const Double2 scaleRe = Splat(scale), scaleIm = Splat(-scale);
     size_t j = HasAvx() ? StoreAvx(zr, zi, scale, data, m) : 0;
     for (; j + 2 <= m; j += 2) {
-        const Double2 r = Load2(zr + j) * scaleRe, i = Load2(zi + j) * scaleIm;
+        const Double2 r = load2(zr + j) * scaleRe, i = load2(zi + j) * scaleIm;
         const Float2 first = __builtin_convertvector(__builtin_shufflevector(r, i, 0, 2), Float2);
         const Float2 second = __builtin_convertvector(__builtin_shufflevector(r, i, 1, 3), Float2);
         const Float4 v = __builtin_shufflevector(first, second, 0, 1, 2, 3);

@@ -7,19 +7,14 @@
 #include <cstddef>
 #include <cstring>
 
+#include "SimdVectors.h"
+
 namespace realfft {
 namespace details {
 
-typedef double Double2 __attribute__((vector_size(16)));
-
-inline Double2 Load2(const double* p)
-{
-    Double2 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-inline void Store2(double* p, Double2 v) { std::memcpy(p, &v, sizeof v); }
+using simd::Double2;
+using simd::load2;
+using simd::store2;
 
 inline Double2 Splat(double x) { return Double2{x, x}; }
 

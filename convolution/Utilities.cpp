@@ -6,6 +6,7 @@
 #include <new>
 
 #include "CpuFeatures.h"
+#include "SimdVectors.h"
 
 namespace convolution {
 
@@ -67,16 +68,9 @@ void SplitSpectrum::copyFrom(const SplitSpectrum& other)
 }
 
 namespace {
-typedef float Float4 __attribute__((vector_size(16)));
-
-inline Float4 Load4(const float* p)
-{
-    Float4 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-inline void Store4(float* p, Float4 v) { std::memcpy(p, &v, sizeof v); }
+using simd::Float4;
+using simd::load4;
+using simd::store4;
 
 // result = a * b + c, element by element (c may be result).
 inline void MultiplyAdd(float* resultRe, float* resultIm, const float* aRe, const float* aIm, const float* bRe,
@@ -85,10 +79,10 @@ inline void MultiplyAdd(float* resultRe, float* resultIm, const float* aRe, cons
     const size_t vectorLen = len & ~size_t(3);
     size_t i = 0;
     for (; i < vectorLen; i += 4) {
-        const Float4 ar = Load4(aRe + i), ai = Load4(aIm + i);
-        const Float4 br = Load4(bRe + i), bi = Load4(bIm + i);
-        Store4(resultRe + i, (ar * br + Load4(cRe + i)) - ai * bi);
-        Store4(resultIm + i, (ar * bi + Load4(cIm + i)) + br * ai);
+        const Float4 ar = load4(aRe + i), ai = load4(aIm + i);
+        const Float4 br = load4(bRe + i), bi = load4(bIm + i);
+        store4(resultRe + i, (ar * br + load4(cRe + i)) - ai * bi);
+        store4(resultIm + i, (ar * bi + load4(cIm + i)) + br * ai);
     }
     for (; i < len; ++i) {
         const float ar = aRe[i], ai = aIm[i], br = bRe[i], bi = bIm[i];
@@ -178,9 +172,9 @@ void ComplexMultiplyAccumulateRun(float* resultRe, float* resultIm, const float*
         const float* br = b + j * bStride;
         const float* bi = br + bStride / 2;
         for (size_t i = 0; i < vectorLen; i += 4) {
-            const Float4 ar0 = Load4(ar + i), ai0 = Load4(ai + i), br0 = Load4(br + i), bi0 = Load4(bi + i);
-            Store4(resultRe + i, (ar0 * br0 + Load4(resultRe + i)) - ai0 * bi0);
-            Store4(resultIm + i, (ar0 * bi0 + Load4(resultIm + i)) + br0 * ai0);
+            const Float4 ar0 = load4(ar + i), ai0 = load4(ai + i), br0 = load4(br + i), bi0 = load4(bi + i);
+            store4(resultRe + i, (ar0 * br0 + load4(resultRe + i)) - ai0 * bi0);
+            store4(resultIm + i, (ar0 * bi0 + load4(resultIm + i)) + br0 * ai0);
         }
         for (size_t i = vectorLen; i < len; ++i) {
             resultRe[i] = (ar[i] * br[i] + resultRe[i]) - ai[i] * bi[i];
@@ -200,13 +194,13 @@ void AddSamples(float* result, const float* a, const float* b, size_t len)
     const size_t blockLen = len & ~size_t(15);
     size_t i = 0;
     for (; i < blockLen; i += 16) {
-        Store4(result + i, Load4(a + i) + Load4(b + i));
-        Store4(result + i + 4, Load4(a + i + 4) + Load4(b + i + 4));
-        Store4(result + i + 8, Load4(a + i + 8) + Load4(b + i + 8));
-        Store4(result + i + 12, Load4(a + i + 12) + Load4(b + i + 12));
+        store4(result + i, load4(a + i) + load4(b + i));
+        store4(result + i + 4, load4(a + i + 4) + load4(b + i + 4));
+        store4(result + i + 8, load4(a + i + 8) + load4(b + i + 8));
+        store4(result + i + 12, load4(a + i + 12) + load4(b + i + 12));
     }
     for (; i + 4 <= len; i += 4)
-        Store4(result + i, Load4(a + i) + Load4(b + i));
+        store4(result + i, load4(a + i) + load4(b + i));
     for (; i < len; ++i)
         result[i] = a[i] + b[i];
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "SimdVectors.h"
+
 // Small stages of the per-sample signal chain. Each keeps its state in a
 // plain struct owned by the processor, so nothing here allocates.
 namespace chain
@@ -127,7 +129,7 @@ inline float runSaturator(const SaturatorCoefficients& k, SaturatorState& s, flo
 inline void runSaturatorPair(const SaturatorCoefficients& k, SaturatorState& left, SaturatorState& right,
                              float* l, float* r, int count)
 {
-    typedef double Double2 __attribute__((vector_size(16)));
+    using simd::Double2;
     typedef long long Mask2 __attribute__((vector_size(16)));
     Double2 y1 = {left.y1, right.y1}, y2 = {left.y2, right.y2};
     Double2 p1 = {left.p1, right.p1}, p2 = {left.p2, right.p2};
@@ -206,7 +208,7 @@ inline float runPeaking(const PeakingCoefficients& c, PeakingState& s, float o)
 inline void runPeakingPair(const PeakingCoefficients& c, PeakingState& left, PeakingState& right, const float* inL,
                            const float* inR, float* outL, float* outR, int count)
 {
-    typedef float Float4 __attribute__((vector_size(16)));
+    using simd::Float4;
     const float n = (c.m + 1.0f) * c.k;
     Float4 o1 = {left.o1, right.o1, 0.0f, 0.0f}, o2 = {left.o2, right.o2, 0.0f, 0.0f};
     Float4 y1 = {left.y1, right.y1, 0.0f, 0.0f}, y2 = {left.y2, right.y2, 0.0f, 0.0f};

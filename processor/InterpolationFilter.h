@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SimdVectors.h"
+
 // The 4x stage's recursive low-pass: run at four times the input rate on the
 // zero-stuffed input, it removes the images of the stuffing before the
 // six-point interpolator picks the internal samples.
@@ -57,7 +59,7 @@ inline float runFilter(const float* coefficients, FilterState& state, float u)
 
 // Both channels at once, left in lane 0 and right in lane 1, each lane with
 // the very arithmetic of runFilter.
-typedef double Double2 __attribute__((vector_size(16)));
+using simd::Double2;
 
 // The 17 coefficients widened once, each in both lanes.
 struct PairCoefficients

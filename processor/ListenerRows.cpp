@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "CpuFeatures.h"
+#include "SimdVectors.h"
 
 #ifdef QUILLATONE_AVX_KERNELS
 #include <immintrin.h>
@@ -43,14 +44,8 @@ const float (*PairedDelay::push(float left, float right))[4]
 namespace
 {
 
-typedef float Float4 __attribute__((vector_size(16)));
-
-inline Float4 load4(const float* p)
-{
-    Float4 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
+using simd::Float4;
+using simd::load4;
 
 inline float sumLanes(const float s[4]) { return (s[0] + s[2]) + (s[1] + s[3]); }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "CpuFeatures.h"
+#include "SimdVectors.h"
 
 #ifdef QUILLATONE_AVX_KERNELS
 #include <immintrin.h>
@@ -29,14 +30,8 @@ void PairedRows::set(const float* left, const float* right)
 namespace
 {
 
-typedef float Float4 __attribute__((vector_size(16)));
-
-inline Float4 load4(const float* p)
-{
-    Float4 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
+using simd::Float4;
+using simd::load4;
 
 // The partial sums of both ears (s[0..3] left, s[4..7] right) to the two dot
 // products, with the remaining taps.

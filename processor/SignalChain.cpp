@@ -18,6 +18,7 @@
 #include "ModelTables.h"
 #include "ListenerRows.h"
 #include "PlaceRows.h"
+#include "SimdVectors.h"
 
 #if defined(__SSE__) || defined(__x86_64__)
 #include <xmmintrin.h>
@@ -76,16 +77,9 @@ inline void readFrame(const float* in0, const float* in1, int n, float& xL, floa
 // NaN x leaves it as it is; peak and x are never negative. No library call.
 inline float raisePeak(float peak, float x) { return x > peak ? x : peak; }
 
-typedef float Float4 __attribute__((vector_size(16)));
-
-inline Float4 load4(const float* p)
-{
-    Float4 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-inline void store4(float* p, Float4 v) { std::memcpy(p, &v, sizeof v); }
+using simd::Float4;
+using simd::load4;
+using simd::store4;
 
 } // namespace
 
