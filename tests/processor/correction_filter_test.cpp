@@ -8,6 +8,20 @@
 
 using namespace correction_test;
 
+namespace
+{
+
+// A record of small random values, seeded, of magnitude below `range`.
+void randomRecord(unsigned seed, float range, float record[recordSize])
+{
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> value(-range, range);
+    for (int i = 0; i < recordSize; ++i)
+        record[i] = value(random);
+}
+
+} // namespace
+
 TEST(CorrectionPoles, FrequenciesStabilityAndAnchors)
 {
     float a1[sectionCount], a2[sectionCount];
@@ -33,11 +47,8 @@ TEST(CorrectionFilter, ImpulseResponseMatchesTheParallelForm)
 {
     float a1[sectionCount], a2[sectionCount];
     computeCorrectionPoles(a1, a2);
-    std::mt19937 random(7);
-    std::uniform_real_distribution<float> value(-1e-3f, 1e-3f);
     float record[recordSize];
-    for (float& c : record)
-        c = value(random);
+    randomRecord(7, 1e-3f, record);
     record[dryTap] = 0.8f;
     record[firstDirectTap + 3] = -0.25f;
 
@@ -65,12 +76,11 @@ TEST(CorrectionFilter, ChannelPairMatchesTheSingleChannelFilter)
 {
     float a1[sectionCount], a2[sectionCount];
     computeCorrectionPoles(a1, a2);
-    std::mt19937 random(11);
-    std::uniform_real_distribution<float> value(-1e-2f, 1e-2f);
     float record[recordSize];
-    for (float& c : record)
-        c = value(random);
+    randomRecord(11, 1e-2f, record);
     record[dryTap] = 0.7f;
+    std::mt19937 random(12);
+    std::uniform_real_distribution<float> value(-1e-2f, 1e-2f);
     CorrectionPairRecord layout;
     layout.prepare(record, a1, a2);
     CorrectionPairState pair;
@@ -94,11 +104,10 @@ TEST(CorrectionFilter, PassMatchesTheFourLaneFilter)
 {
     float a1[sectionCount], a2[sectionCount];
     computeCorrectionPoles(a1, a2);
-    std::mt19937 random(5);
-    std::uniform_real_distribution<float> value(-1e-2f, 1e-2f);
     float record[recordSize];
-    for (float& c : record)
-        c = value(random);
+    randomRecord(5, 1e-2f, record);
+    std::mt19937 random(6);
+    std::uniform_real_distribution<float> value(-1e-2f, 1e-2f);
     CorrectionPairRecord layout;
     layout.prepare(record, a1, a2);
     CorrectionPairState fast, reference;
