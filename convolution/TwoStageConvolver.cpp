@@ -179,9 +179,12 @@ void TwoStageConvolver::processShared(TwoStageConvolver* const* group, size_t co
         count = most;
     }
     TwoStageConvolver* leader = nullptr;
+    size_t leaderIndex = 0;
     for (size_t k = 0; k < count && !leader; ++k)
-        if ((group[k]->_hasTail0 || group[k]->_hasTail) && group[k]->_head.segmentCount() != 0)
+        if ((group[k]->_hasTail0 || group[k]->_hasTail) && group[k]->_head.segmentCount() != 0) {
             leader = group[k];
+            leaderIndex = k;
+        }
     bool inStep[most] = {};
     for (size_t k = 0; k < count; ++k) {
         TwoStageConvolver& c = *group[k];
@@ -198,16 +201,12 @@ void TwoStageConvolver::processShared(TwoStageConvolver* const* group, size_t co
         const size_t n = len - processed < room ? len - processed : room;
         bool shares[most] = {};
         for (size_t k = 0; k < count; ++k)
-            shares[k] = inStep[k] && group[k] != leader && group[k]->_head.sameFilling(leader->_head);
+            shares[k] = inStep[k] && k != leaderIndex && group[k]->_head.sameFilling(leader->_head);
         const float* in = input + processed;
-        float* leaderOut = nullptr;
-        for (size_t k = 0; k < count; ++k)
-            if (group[k] == leader)
-                leaderOut = outputs[k] + processed;
-        leader->processChunk(in, leaderOut, n, nullptr, nullptr);
+        leader->processChunk(in, outputs[leaderIndex] + processed, n, nullptr, nullptr);
         const SpectrumRef* transform = leader->_head.lastTransform();
         for (size_t k = 0; k < count; ++k)
-            if (inStep[k] && group[k] != leader)
+            if (inStep[k] && k != leaderIndex)
                 group[k]->processChunk(in, outputs[k] + processed, n, shares[k] ? transform : nullptr, leader);
         processed += n;
     }
