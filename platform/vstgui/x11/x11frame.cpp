@@ -331,7 +331,8 @@ void X11PlatformFrame::resize(int w, int h) {
     uint32_t values[] = {uint32_t(w), uint32_t(h)};
     xcb_configure_window(conn, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
     cairo_xcb_surface_set_size(surface, w, h);
-    xcb_flush(conn);
+    // Other clients (the host) see the new size once this returns.
+    roundTrip();
 }
 
 void X11PlatformFrame::screenSize(int& w, int& h) {
