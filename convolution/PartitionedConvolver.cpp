@@ -338,7 +338,7 @@ void PartitionedConvolver::finishFilling(float* output, size_t pos, size_t n)
         accumulateOlder(1, _segCount);
     }
     inverseWithFilling();
-    AddSamples(output, _fftBuffer.data() + pos, _overlap.data() + pos, n);
+    AddSamples(output, &_fftBuffer[pos], &_overlap[pos], n);
     _inputBufferFill = pos + n;
     if (_inputBufferFill == _blockSize)
         completeBlock();
@@ -357,7 +357,7 @@ void PartitionedConvolver::process(const float* input, float* output, size_t len
     while (processed < len) {
         const size_t pos = _inputBufferFill;
         const size_t n = b - pos < len - processed ? b - pos : len - processed;
-        std::memcpy(_inputBuffer.data() + pos, input + processed, n * sizeof(float));
+        std::memcpy(&_inputBuffer[pos], input + processed, n * sizeof(float));
         transformFilling();
         finishFilling(output + processed, pos, n);
         processed += n;
@@ -380,7 +380,7 @@ void PartitionedConvolver::processWithTransform(const float* input, float* outpu
         process(input, output, len);
         return;
     }
-    std::memcpy(_inputBuffer.data() + pos, input, len * sizeof(float));
+    std::memcpy(&_inputBuffer[pos], input, len * sizeof(float));
     float* const re = _segments.re(_current);
     float* const im = _segments.im(_current);
     if (re != transform.re) {

@@ -546,6 +546,7 @@ RealFFT::~RealFFT() = default;
 
 bool RealFFT::init(size_t size)
 {
+    CONVOLUTION_CHECK("init", details::IsPowerOf2(size));
     if (!details::IsPowerOf2(size) || !_impl || !_impl->init(size)) {
         if (_impl)
             _impl->init(0);

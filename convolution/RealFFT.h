@@ -39,8 +39,10 @@ public:
     RealFFT& operator=(const RealFFT&) = delete;
 
     // Prepares transforms of the given size (0, 1 or a power of two); keeps
-    // the tables when the size is unchanged. Answers false, leaving an empty
-    // transform, for any other size or when memory runs out. [host thread]
+    // the tables when the size is unchanged. Any other size is a caller's
+    // error: a build with checks stops, one without answers false. Answers
+    // false, leaving an empty transform, also when memory runs out.
+    // [host thread]
     bool init(size_t size);
 
     // data: size() samples in; re, im: spectrumSize(size()) bins out.

@@ -106,30 +106,31 @@ void TwoStageConvolver::processTail(const float* input, float* output, size_t le
     }
 }
 
-// n samples within one head block. headTransform, when given, is the head's
-// transform of its filling block with this input in it, made by another
-// convolver's head; leader, when given, is a convolver fed the same stream
-// in step with this one, whose chunk ran first. The input is kept before the head writes its output, so
-// input and output may be the same array.
-void TwoStageConvolver::processChunk(const float* input, float* out, size_t n, const SpectrumRef* headTransform,
+// processing samples, within one head block. headTransform, when given, is
+// the head's transform of its filling block with this input in it, made by
+// another convolver's head; leader, when given, is a convolver fed the same
+// stream in step with this one, whose chunk ran first. The input is kept
+// before the head writes its output, so input and output may be the same
+// array.
+void TwoStageConvolver::processChunk(const float* input, float* out, size_t processing, const SpectrumRef* headTransform,
                                      const TwoStageConvolver* leader)
 {
     const size_t h = _headBlockSize;
     const size_t t = _tailBlockSize;
-    CONVOLUTION_CHECK("process", _tailInputFill + n <= _tailBlockSize);
-    std::memcpy(_tailInput.data() + _tailInputFill, input, n * sizeof(float));
+    CONVOLUTION_CHECK("process", _tailInputFill + processing <= _tailBlockSize);
+    std::memcpy(_tailInput.data() + _tailInputFill, input, processing * sizeof(float));
 
     if (headTransform)
-        _head.processWithTransform(input, out, n, *headTransform);
+        _head.processWithTransform(input, out, processing, *headTransform);
     else
-        _head.process(input, out, n);
-    CONVOLUTION_CHECK("process", _precalculatedPos + n <= t);
+        _head.process(input, out, processing);
+    CONVOLUTION_CHECK("process", _precalculatedPos + processing <= _tailBlockSize);
     if (_hasTail0)
-        AddSamples(out, out, _tailPrecalculated0.data() + _precalculatedPos, n);
+        AddSamples(out, out, &_tailPrecalculated0[_precalculatedPos], processing);
     if (_hasTail)
-        AddSamples(out, out, _tailPrecalculated.data() + _precalculatedPos, n);
-    _precalculatedPos += n;
-    _tailInputFill += n;
+        AddSamples(out, out, &_tailPrecalculated[_precalculatedPos], processing);
+    _precalculatedPos += processing;
+    _tailInputFill += processing;
     CONVOLUTION_CHECK("process", _tailInputFill <= _tailBlockSize);
 
     if (_hasTail0 && _tailInputFill % h == 0) {

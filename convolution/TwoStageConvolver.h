@@ -72,7 +72,7 @@ protected:
 private:
     void processTail(const float* input, float* output, size_t len);
     size_t chunkRoom() const { return _headBlockSize - _tailInputFill % _headBlockSize; }
-    void processChunk(const float* input, float* output, size_t n, const SpectrumRef* headTransform,
+    void processChunk(const float* input, float* output, size_t processing, const SpectrumRef* headTransform,
                       const TwoStageConvolver* leader);
     void release();
 

@@ -42,7 +42,8 @@ void ControlsguiEditor::savePreset()
         std::memcpy(presetPath + length, ".qlt", 5);
     }
     // A failed write never leaves a cut preset in place of the old one.
-    fileio::writeFileReplacing(presetPath, presetText, std::strlen(presetText));
+    const std::string bytes = presettext::fileBytes(presetText);
+    fileio::writeFileReplacing(presetPath, bytes.data(), bytes.size());
 }
 
 void ControlsguiEditor::loadPreset()

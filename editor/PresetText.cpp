@@ -26,6 +26,23 @@ size_t format(const float (&values)[valueCount], char* text, size_t capacity)
     return length;
 }
 
+std::string withCrLf(const char* text)
+{
+    std::string bytes;
+    for (const char* c = text; *c; ++c)
+    {
+        if (*c == '\n')
+            bytes += '\r';
+        bytes += *c;
+    }
+    return bytes;
+}
+
+std::string fileBytes(const char* text)
+{
+    return fileLinesEndInCrLf ? withCrLf(text) : std::string(text);
+}
+
 namespace
 {
 const std::string& scanFormat()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace presettext
 {
@@ -12,6 +13,21 @@ constexpr const char* header = "Quillatone 010000\n";
 // Writes the header and "i value" lines into text (capacity bytes with the
 // terminator); answers the length, or 0 when it does not fit. [any thread]
 size_t format(const float (&values)[valueCount], char* text, size_t capacity);
+
+// Files are written in text mode: on Windows each line feed becomes CR LF.
+#if defined(_WIN32)
+constexpr bool fileLinesEndInCrLf = true;
+#else
+constexpr bool fileLinesEndInCrLf = false;
+#endif
+
+// text with each line feed written as carriage return and line feed.
+// [any thread]
+std::string withCrLf(const char* text);
+
+// The bytes of a preset file holding text, with this platform's line ends.
+// [any thread]
+std::string fileBytes(const char* text);
 
 // Scans a NUL-terminated text: a first word of at most 42 characters, the
 // version, then 38 values each after one skipped word. Valid when all 40

@@ -199,26 +199,4 @@ TEST(Samples, CopyAndPad)
     EXPECT_TRUE(AllZero(dest));
 }
 
-#if defined(CONVOLUTION_CHECKS)
-TEST(ChecksDeathTest, BrokenPreconditionsStopWithTheCondition)
-{
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    Buffer<float> a, b;
-    ASSERT_TRUE(a.resize(4));
-    ASSERT_TRUE(b.resize(5));
-    EXPECT_DEATH(a.copyFrom(b), "copyFrom.*_size == other._size");
-    EXPECT_DEATH(a[4], "_data && index < _size");
-    Buffer<float> empty;
-    EXPECT_DEATH(empty[0], "_data && index < _size");
-    const float src[8] = {};
-    EXPECT_DEATH(convolution::CopyAndPad(a, src, 8), "dest.size\\(\\) >= srcSize");
-    SplitSpectrum r, x, y;
-    ASSERT_TRUE(r.resize(4));
-    ASSERT_TRUE(x.resize(3));
-    ASSERT_TRUE(y.resize(4));
-    EXPECT_DEATH(convolution::ComplexMultiplyAccumulate(r, x, y), "result.size\\(\\) == a.size\\(\\)");
-    EXPECT_DEATH(convolution::ComplexMultiplyAccumulate(r, y, x), "result.size\\(\\) == b.size\\(\\)");
-}
-#endif
-
 } // namespace

@@ -180,6 +180,14 @@ TEST_F(EditorPresets, IndicesOutOfOrderLoadByPositionAndOtherHeaderWordsLoad)
     EXPECT_FLOAT_EQ(processor->getParameter(37), 0.25f + 0.37f);
 }
 
+TEST_F(EditorPresets, AFileSavedOnWindowsLoadsWhole)
+{
+    EXPECT_TRUE(loadChangesSomething(presettext::withCrLf(presetWith("Quillatone 010000", 38, 0.125f).c_str())));
+    EXPECT_EQ(automateCount(), 38u);
+    for (int i = 0; i < 38; ++i)
+        EXPECT_FLOAT_EQ(processor->getParameter(i), 0.125f + 0.01f * float(i)) << i;
+}
+
 TEST_F(EditorPresets, MalformedFilesChangeNothing)
 {
     EXPECT_FALSE(loadChangesSomething(presetWith("Quillatone 010000", 37)));

@@ -292,7 +292,7 @@ TEST_F(EditorWindow, OpensInTheHostWindowShowsTheRenderAndTakesClicks) {
     EXPECT_EQ(child(), nullptr);
 }
 
-TEST_F(EditorWindow, SaveFillsTheClipboardAndLoadAppliesAFileThroughTheSwappedDialog) {
+TEST_F(EditorWindow, SaveWritesCrLfLinesAndFillsTheClipboardAndLoadReadsFilesThroughTheSwappedDialog) {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     _putenv_s("QUILLATONE_FILE_DIALOG", self);
@@ -304,12 +304,23 @@ TEST_F(EditorWindow, SaveFillsTheClipboardAndLoadAppliesAFileThroughTheSwappedDi
     click(centre(48)); // SAVE
     std::string file = readFile(saved + ".qlt");
     ASSERT_FALSE(file.empty());
-    std::string text;
-    for (char ch : file)
-        if (ch != '\r') // the file is written in text mode
-            text += ch;
+    // The clipboard holds the text; the file has every line end as CR LF.
+    const std::string text = clipboardText();
     EXPECT_EQ(text.rfind("Quillatone 010000\n", 0), 0u);
-    EXPECT_EQ(clipboardText(), text);
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+    std::string crlf;
+    for (char ch : text)
+        crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+    EXPECT_EQ(file, crlf);
+
+    // That file loads back whole.
+    const float savedValue = effect->getParameter(effect, 6);
+    effect->setParameter(effect, 6, savedValue < 0.5f ? 0.75f : 0.25f);
+    _putenv_s("QUILLATONE_TEST_DIALOG_ANSWER", (saved + ".qlt").c_str());
+    automations().clear();
+    click(centre(47)); // LOAD
+    EXPECT_FLOAT_EQ(effect->getParameter(effect, 6), savedValue);
+    EXPECT_EQ(automations().size(), 38u);
 
     std::string preset = folder + "\\load.qlt";
     {
