@@ -40,7 +40,11 @@ std::string withCrLf(const char* text)
 
 std::string fileBytes(const char* text)
 {
-    return fileLinesEndInCrLf ? withCrLf(text) : std::string(text);
+#if defined(_WIN32)
+    return withCrLf(text);
+#else
+    return text;
+#endif
 }
 
 namespace

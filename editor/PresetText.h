@@ -14,18 +14,12 @@ constexpr const char* header = "Quillatone 010000\n";
 // terminator); answers the length, or 0 when it does not fit. [any thread]
 size_t format(const float (&values)[valueCount], char* text, size_t capacity);
 
-// Files are written in text mode: on Windows each line feed becomes CR LF.
-#if defined(_WIN32)
-constexpr bool fileLinesEndInCrLf = true;
-#else
-constexpr bool fileLinesEndInCrLf = false;
-#endif
-
 // text with each line feed written as carriage return and line feed.
 // [any thread]
 std::string withCrLf(const char* text);
 
-// The bytes of a preset file holding text, with this platform's line ends.
+// The bytes of a preset file holding text. Files are written in text mode:
+// on Windows each line feed becomes CR LF, elsewhere the text stays as it is.
 // [any thread]
 std::string fileBytes(const char* text);
 

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 TEST(PresetLineEnds, FilesTakeThePlatformsLineEndsAndEveryLineEndParses)
@@ -20,7 +19,6 @@ TEST(PresetLineEnds, FilesTakeThePlatformsLineEndsAndEveryLineEndParses)
     const std::string bytes = presettext::fileBytes(text);
 #if defined(_WIN32)
     EXPECT_EQ(bytes, presettext::withCrLf(text));
-    EXPECT_EQ(bytes.size(), std::strlen(text) + 39);
 #else
     EXPECT_EQ(bytes, text);
 #endif
