@@ -202,15 +202,11 @@ void RoruvovuzComponent::fillTransport(const AudioTimeStamp& timeStamp) {
       t.flags |= kVstBarsValid | kVstTimeSigValid;
     }
   }
-  Boolean playing = false, recording = false, changed = false, cycling = false;
+  // Only the first transport-state procedure is asked; a host giving only the second leaves these clear.
+  if (hostCallbacks.transportStateProc == nullptr) return;
+  Boolean playing = false, changed = false, cycling = false;
   Float64 sample = t.samplePos, cycleStart = 0.0, cycleEnd = 0.0;
-  OSStatus status = -1;
-  if (hostCallbacks.transportStateProc != nullptr)
-    status = hostCallbacks.transportStateProc(user, &playing, &changed, &sample, &cycling, &cycleStart, &cycleEnd);
-  else if (hostCallbacks.transportStateProc2 != nullptr)
-    status = hostCallbacks.transportStateProc2(user, &playing, &recording, &changed, &sample, &cycling, &cycleStart,
-                                               &cycleEnd);
-  if (status == noErr) {
+  if (hostCallbacks.transportStateProc(user, &playing, &changed, &sample, &cycling, &cycleStart, &cycleEnd) == noErr) {
     if (playing) t.flags |= kVstTransportPlaying;
     if (changed) t.flags |= kVstTransportChanged;
     t.samplePos = sample;

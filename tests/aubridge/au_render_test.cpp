@@ -296,6 +296,14 @@ OSStatus transport(void*, Boolean* playing, Boolean* changed, Float64* sample, B
   return noErr;
 }
 
+int transport2Calls = 0;
+OSStatus transport2(void* user, Boolean* playing, Boolean* recording, Boolean* changed, Float64* sample,
+                    Boolean* cycling, Float64* start, Float64* end) {
+  ++transport2Calls;
+  *recording = true;
+  return transport(user, playing, changed, sample, cycling, start, end);
+}
+
 TEST(AURender, TransportReachesThePlugIn) {
   RenderUnit r;
   r.start();
@@ -315,6 +323,14 @@ TEST(AURender, TransportReachesThePlugIn) {
   EXPECT_EQ(time->samplePos, 777.0);
   EXPECT_EQ(time->cycleEndPos, 9.0);
   EXPECT_EQ(time->sampleRate, 44100.0);
+  // Only the first transport-state procedure is asked: the second alone sets no transport or cycle flags.
+  callbacks.transportStateProc = nullptr;
+  callbacks.transportStateProc2 = &transport2;
+  ASSERT_EQ(r.u.host->set(kAudioUnitProperty_HostCallbacks, 0, 0, callbacks), noErr);
+  ASSERT_EQ(r.u.host->render(0, 64, 187.0, 2, true, out), noErr);
+  EXPECT_EQ(transport2Calls, 0);
+  EXPECT_EQ(time->flags, kVstPpqPosValid | kVstTempoValid);
+  EXPECT_EQ(time->samplePos, 187.0);
 }
 
 TEST(AURender, MidiReachesAPlugInThatAskedForIt) {
