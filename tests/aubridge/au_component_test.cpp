@@ -2,6 +2,8 @@
 // listeners and the plug-in's own host requests.
 #include <dlfcn.h>
 
+#include <cstdlib>
+
 #include "AUFixtures.h"
 
 using namespace autest;
@@ -413,6 +415,20 @@ TEST(AUComponentFiles, PlatformFailuresFailTheOpenWithTheirStatus) {
   EXPECT_EQ(symac_test_liveObjectCount(), before);
   symac_test_clearFailures();
   EXPECT_EQ(u.open(), noErr);
+}
+
+// A timer that cannot be removed at close is logged, not thrown out of the destructor. Run
+// apart: the stand-in keeps that timer, which points at the closed unit.
+TEST(AUComponentFiles, FailingTimerRemovalAtCloseIsLogged) {
+  EXPECT_EXIT(
+      {
+        FakeUnit u;
+        if (u.open() != noErr) std::_Exit(1);
+        symac_test_failNext("RemoveEventLoopTimer", paramErr);
+        u.host->close();
+        std::_Exit(u.fake().count(effClose) == 1u ? 0 : 2);
+      },
+      ::testing::ExitedWithCode(0), "Could not remove idle timer \\(-50\\)");
 }
 
 TEST(AUComponentFiles, FailingParameterNotificationIsContained) {
