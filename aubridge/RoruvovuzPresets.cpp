@@ -195,12 +195,9 @@ void RoruvovuzComponent::convertLoadedPrograms(const FSRef& folder, bool writeLi
       if (presetName.ref == nullptr) continue;
       CFHolder preset(createAUPresetOfCurrentProgram(CFStringRef(presetName.ref)));
       // Programs of the same name further apart still get files of their own.
-      // The list refuses lines naming paths: a '/' in a program name becomes '-' in its file name.
-      std::string base = name;
-      for (char& ch : base)
-        if (ch == '/') ch = '-';
-      std::string fileName = base + ".aupreset";
-      for (int n = 2; written.count(fileName) != 0; ++n) fileName = base + " " + std::to_string(n) + ".aupreset";
+      // A name is one item of the folder whatever it holds: the file calls take no paths.
+      std::string fileName = name + ".aupreset";
+      for (int n = 2; written.count(fileName) != 0; ++n) fileName = name + " " + std::to_string(n) + ".aupreset";
       written.insert(fileName);
       const std::u16string unicode = unicodeName(fileName.c_str());
       FSRef file;
@@ -238,8 +235,6 @@ void RoruvovuzComponent::loadFactoryPresets(const FSRef& listFile) {
       const char* name = line;
       while (*name == ' ') ++name;
       if (*name == '\0' || *name == ';') continue;
-      if (std::strchr(name, '/') != nullptr || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
-        throw FormatException("Factory preset name is not a file name");
       FSRef file;
       const OSErr err = lookUp(resourcesFolderRef, unicodeName(name), file);
       if (err != noErr) throw MacOSException(err);

@@ -102,8 +102,8 @@ TEST(AUFactoryPresets, ListLimitsAndFailures) {
   } cases[] = {{"Missing.aupreset", "Failed loading factory presets, caught exception: Mac OS error code -43"},
                {"Array.aupreset", "Failed loading factory presets, caught exception: Invalid AUPreset format"},
                {"Broken.aupreset", "Could not create property list from XML data ("},
-               {"../Init.aupreset", "Failed loading factory presets"},
-               {"..", "Failed loading factory presets"}};
+               {"../Init.aupreset", "Failed loading factory presets, caught exception: Mac OS error code -43"},
+               {"..", "Failed loading factory presets, caught exception: Mac OS error code -37"}};
   for (const auto& c : cases) {
     writeFile(u.resources("SYFactoryPresets.txt"), std::string("Init.aupreset\r") + c.second + "\rInit.aupreset\r");
     StderrCapture capture;
@@ -200,15 +200,16 @@ TEST_F(Conversion, NamesStayInsideTheirFolder) {
   EXPECT_FALSE(exists(roots.user + "/Escape"));
   u.host->close();
 
-  // Program names with '/' and ".." make files inside the resources folder only.
+  // Program names with '/' and ".." name one file each inside the resources folder, where
+  // '/' shows as ':', and the list names them as written.
   FakeUnit v;
   v.fake().numPrograms = 2;
   v.fake().initialProgramNames = {"../up", "a/b"};
   ASSERT_EQ(v.open(), noErr);
-  EXPECT_TRUE(exists(v.resources("..-up.aupreset")));
-  EXPECT_TRUE(exists(v.resources("a-b.aupreset")));
+  EXPECT_TRUE(exists(v.resources("..:up.aupreset")));
+  EXPECT_TRUE(exists(v.resources("a:b.aupreset")));
   EXPECT_FALSE(exists(v.path + "/Contents/up.aupreset"));
-  EXPECT_EQ(readFile(v.resources("SYFactoryPresets.txt")), "..-up.aupreset\ra-b.aupreset\r");
+  EXPECT_EQ(readFile(v.resources("SYFactoryPresets.txt")), "../up.aupreset\ra/b.aupreset\r");
   CFArrayRef presets = nullptr;
   ASSERT_EQ(v.host->get(kAudioUnitProperty_FactoryPresets, 0, 0, presets), noErr);
   ASSERT_EQ(CFArrayGetCount(presets), 2);
