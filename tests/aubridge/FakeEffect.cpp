@@ -45,13 +45,13 @@ VstIntPtr dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr valu
     case effGetParamDisplay:
       if (fx().numericDisplay)
         std::snprintf(static_cast<char*>(ptr), 32, "%.3f",
-                      double(72.0f * fx().programs[size_t(fx().currentProgram)][size_t(index)] - 60.0f));
+                      double(fx().displaySlope * fx().programs[size_t(fx().currentProgram)][size_t(index)] - 60.0f));
       return 0;
     case effGetParamLabel:
       if (fx().numericDisplay) std::strcpy(static_cast<char*>(ptr), "dB");
       return 0;
     case effGetParamName:
-      std::strcpy(static_cast<char*>(ptr), "A parameter name longer than 24");
+      std::snprintf(static_cast<char*>(ptr), 32, "%s", fx().parameterName.c_str());
       return 0;
     case effEditGetRect:
       *static_cast<ERect**>(ptr) = &fx().rect;

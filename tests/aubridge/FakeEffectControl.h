@@ -73,7 +73,9 @@ struct FakeControl {
   std::vector<VstInt32> outputPinFlags;
   std::vector<float*> lastInputs, lastOutputs;
   std::vector<std::string> initialProgramNames;  // names given at creation, when set
-  bool numericDisplay = false;             // displays 72 v - 60 with label "dB"; else empty
+  bool numericDisplay = false;             // displays slope v - 60 with label "dB"; else empty
+  float displaySlope = 72.0f;
+  std::string parameterName = "A parameter name longer than 24";
 
   size_t count(VstInt32 opcode) const {
     size_t n = 0;

@@ -376,7 +376,10 @@ namespace {
 TEST(AUComponentFiles, ReadOnlyResourcesStillOpen) {
   FakeUnit u;
   symac_test_failNext("FSCreateFileUnicode", permErr);
+  StderrCapture capture;
   ASSERT_EQ(u.open(), noErr);
+  EXPECT_NE(capture.text().find("Could not create SYParameters.txt (Mac OS error code -54), using default mapping"),
+            std::string::npos);
   EXPECT_FALSE(exists(u.resources("SYParameters.txt")));
   UInt32 size = 0;
   Boolean writable;
@@ -386,7 +389,10 @@ TEST(AUComponentFiles, ReadOnlyResourcesStillOpen) {
   std::filesystem::remove(u.resources("SYFactoryPresets.txt"));
   writeFile(u.resources("SYParameters.txt"), "heading\r");
   symac_test_failNext("FSCreateFileUnicode", permErr);  // now the list's creation
+  StderrCapture listCapture;
   ASSERT_EQ(u.open(), noErr);
+  EXPECT_NE(listCapture.text().find("Failed loading factory presets, caught exception: Mac OS error code -54"),
+            std::string::npos);
   EXPECT_FALSE(exists(u.resources("SYFactoryPresets.txt")));
   CFArrayRef presets = nullptr;
   EXPECT_EQ(u.host->get(kAudioUnitProperty_FactoryPresets, 0, 0, presets), kAudioUnitErr_InvalidProperty);

@@ -252,6 +252,8 @@ TEST_F(Mapping, RangeMessagesAndIgnoredLines) {
        "10\tBeyond\t0\t1\t=\t-\t0\r"
        "x3\tBad\t0\t1\t=\t-\t0\r"
        "3\tNan\tnan\t1\t=\t-\t0\r"
+       "5\tInf\t-inf\t1\t=\t-\t0\r"
+       "1\tInf\t0\tinf\t=\t-\t0\r"
        "0\tShort\t0\t1\t=\r");
   EXPECT_TRUE(list().empty());
   EXPECT_NE(log.find("Error in SYParameters.txt: max parameter for '|' display type is 3.000000, should be 2 "
@@ -320,6 +322,21 @@ TEST(AUParameters, DefaultFileFromNumericDisplays) {
             std::string(kHeading) + "0\tA parameter name longer \t-60\t12\t=\tdB\t-24\r");
   // The probe restored the value it found.
   EXPECT_EQ(u.fake().programs[0][0], 0.5f);
+}
+
+// A falling display and a name with tabs and line ends still give a line the reader maps.
+TEST(AUParameters, DefaultFileKeepsFallingDisplaysAndOddNames) {
+  FakeUnit u;
+  u.fake().numericDisplay = true;
+  u.fake().displaySlope = -72.0f;
+  u.fake().parameterName = "Gain\tL\rR\n";
+  u.fake().numParams = 1;
+  ASSERT_EQ(u.open(), noErr);
+  EXPECT_EQ(readFile(u.resources("SYParameters.txt")), std::string(kHeading) + "0\tGain L R \t0\t1\t=\t-\t0.5\r");
+  UInt32 size = 0;
+  Boolean writable;
+  ASSERT_EQ(u.host->info(kAudioUnitProperty_ParameterList, 0, 0, size, writable), noErr);
+  EXPECT_EQ(size, 4u);
 }
 
 TEST(AUParameters, TextConversionThroughExtensions) {
