@@ -21,7 +21,7 @@ TEST(AUComponent, OpensWithFakeEffectAndWritesDefaultFiles) {
   for (const std::string& line : bridgetest::lines(log))
     tagged = tagged || bridgetest::isLogLine(line, "Maker: Quillatone", "VST open");
   EXPECT_TRUE(tagged) << log;
-  // Names are cut to 24 characters; the empty displays are no numbers, so 0..1.
+  // Names are cut to 24 characters; the empty displays count as 0 and do not rise, so 0..1.
   EXPECT_EQ(readFile(u.resources("SYParameters.txt")),
             "vst param #\tname\tmin\tmax\tdisplay\tunit\tdefault\r"
             "0\tA parameter name longer \t0\t1\t=\t-\t0.5\r"
