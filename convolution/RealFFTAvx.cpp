@@ -21,7 +21,6 @@ namespace wide {
 #pragma GCC target("avx")
 #endif
 #endif
-#include "CpuFeatures.h"
 #include "RealFFTArithmetic.h"
 #ifdef QUILLATONE_AVX_KERNELS
 #if defined(__clang__)
@@ -63,7 +62,6 @@ QUILLATONE_FFT_AVX inline void StoreFloat4(float* p, Double4 v)
 }
 
 QUILLATONE_FFT_AVX inline Double4 Reverse4(Double4 v) { return __builtin_shufflevector(v, v, 3, 2, 1, 0); }
-
 
 const bool kHasAvx = cpu::detectAvx();
 bool useAvx = kHasAvx;

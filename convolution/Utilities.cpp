@@ -149,7 +149,6 @@ __attribute__((target("avx"))) void AccumulateRun8(float* resultRe, float* resul
     }
 }
 
-
 // Decided once when the module loads, so the audio thread never asks.
 const bool kHasAvx = cpu::detectAvx();
 #endif
@@ -165,21 +164,10 @@ void ComplexMultiplyAccumulateRun(float* resultRe, float* resultIm, const float*
         return;
     }
 #endif
-    const size_t vectorLen = len & ~size_t(3);
     for (size_t j = 0; j < count; ++j) {
         const float* ar = a + j * aStride;
-        const float* ai = ar + aStride / 2;
         const float* br = b + j * bStride;
-        const float* bi = br + bStride / 2;
-        for (size_t i = 0; i < vectorLen; i += 4) {
-            const Float4 ar0 = load4(ar + i), ai0 = load4(ai + i), br0 = load4(br + i), bi0 = load4(bi + i);
-            store4(resultRe + i, (ar0 * br0 + load4(resultRe + i)) - ai0 * bi0);
-            store4(resultIm + i, (ar0 * bi0 + load4(resultIm + i)) + br0 * ai0);
-        }
-        for (size_t i = vectorLen; i < len; ++i) {
-            resultRe[i] = (ar[i] * br[i] + resultRe[i]) - ai[i] * bi[i];
-            resultIm[i] = (ar[i] * bi[i] + resultIm[i]) + br[i] * ai[i];
-        }
+        MultiplyAdd(resultRe, resultIm, ar, ar + aStride / 2, br, br + bStride / 2, resultRe, resultIm, len);
     }
 }
 

@@ -178,7 +178,6 @@ __attribute__((target("avx"))) void passEightLanes(const CorrectionPairRecord& r
     }
 }
 
-
 // Decided once when the module loads, so the audio thread never asks.
 const bool hasAvx = cpu::detectAvx();
 #endif

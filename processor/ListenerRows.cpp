@@ -86,7 +86,6 @@ __attribute__((target("avx"))) void listenerDots8(const LaidOutRows& rows, const
     right = sumLanes(s + 4);
 }
 
-
 // Decided once when the module loads, so the audio thread never asks.
 const bool hasAvx = cpu::detectAvx();
 #endif

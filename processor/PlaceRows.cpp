@@ -114,7 +114,6 @@ __attribute__((target("avx"))) void placeDots8(const PairedRows rows[4], const f
     sumRight = right;
 }
 
-
 // Decided once when the module loads, so the audio thread never asks.
 const bool hasAvx = cpu::detectAvx();
 #endif
